@@ -1,0 +1,4 @@
+READ customers.txt
+IF POS 1 EQ 'A'
+THEN WRITE selected.txt
+END

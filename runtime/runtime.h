@@ -1,0 +1,67 @@
+// Run-time support library: tagged memory, data conversions, translation
+// tables, dates and numeric editing.  Every other subsystem uses it; it
+// uses nothing of theirs.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+// ---------------------------------------------------------------------------
+// Memory manager (cblgcore.cpp)
+// ---------------------------------------------------------------------------
+
+// The memory manager's control block, one per run, zeroed at start.
+struct GCCB {
+    void*         head;    // first block of the chain (its head descriptor), or null
+    void*         tail;    // last block of the chain, or null
+    void*         owner;   // the run context CMV; traces go to its log when set
+    std::uint32_t flags;   // switch bits, below
+    std::uint32_t gotcnt;  // allocations so far; sequence number of the newest block
+    std::uint32_t relcnt;  // releases so far
+    std::uint32_t trfrom;  // release number at which keep mode toggles (first TR)
+    std::uint32_t trto;    // release number at which keep mode toggles again (second TR)
+};
+static_assert(std::is_trivially_copyable_v<GCCB> && std::is_trivially_destructible_v<GCCB>);
+
+// GCCB.flags
+constexpr std::uint32_t GC_M1 = 0x01;  // trace every allocation
+constexpr std::uint32_t GC_M2 = 0x02;  // trace every release
+constexpr std::uint32_t GC_NR = 0x04;  // keep mode: released blocks are unlinked, not freed
+constexpr std::uint32_t GC_TR = 0x08;  // toggle keep mode at release trfrom and trto
+constexpr std::uint32_t GC_A4 = 0x20;  // accepted, no effect
+constexpr std::uint32_t GC_HT = 0x40;  // head and tail descriptors, chain checks
+
+void* cblgcore(GCCB* cb, long len, int fill, const char* id);
+long  cblgcorf(GCCB* cb, void** pptr, const char* id);
+long  cblgcorv(GCCB* cb, void* block, const char* where);
+char* c2h(char* dst, int dstlen, const char* src, int n);
+
+// Typed front end of cblgcorf, so callers need no casts.
+template <class T> inline long cblgcorf(GCCB* cb, T** pptr, const char* id) {
+    void* p = *pptr;
+    long rc = cblgcorf(cb, &p, id);
+    *pptr = static_cast<T*>(p);
+    return rc;
+}
+
+// ---------------------------------------------------------------------------
+// Data types (FD_TYPE) and float styles (FD_STYL)
+// ---------------------------------------------------------------------------
+
+// FD_TYPE: the data-type codes of operands and conversions.  ORDER FD_TYPE
+constexpr int FD_PTR     = 2;   // 8-byte integer or pointer value
+constexpr int FD_CHAR    = 3;   // character
+constexpr int FD_PACKED  = 4;   // packed decimal
+constexpr int FD_FLOAT   = 6;   // float (style in FD_STYL)
+constexpr int FD_ZONED   = 7;   // zoned decimal
+constexpr int FD_HEX     = 8;   // hexadecimal text
+constexpr int FD_BIN     = 9;   // big-endian binary
+constexpr int FD_UPACKED = 10;  // unsigned packed decimal
+constexpr int FD_INT64   = 12;  // native 64-bit integer
+constexpr int FD_NTS     = 13;  // NUL-terminated string
+constexpr int FD_VCHAR2  = 14;  // varying string
+constexpr int FD_VCHAR4  = 15;  // varying string
+
+// FD_STYL: float styles; 14 is the native 8-byte double of all internal
+// numeric work.  The full list lives with the conversions.
+constexpr int FD_STYL_DOUBLE = 14;

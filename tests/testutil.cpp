@@ -1,0 +1,91 @@
+// Shared test support: temporary directories, whole files, child runs.
+#include "tests/testutil.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace tvt {
+
+std::string tempdir(std::string_view name) {
+    std::string p = "/tmp/torvale-tests-" + std::to_string(getuid()) + "/" +
+                    std::to_string(getpid()) + "-" + std::string(name);
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p;
+}
+
+void rmtree(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void spit(const std::string& path, std::string_view bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+Run run(const std::vector<std::string>& args, const std::string& dir,
+        const std::string& stdin_path, int timeout_s, const std::string& exe) {
+    std::string outp = dir + "/.stdout", errp = dir + "/.stderr";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int in = open(stdin_path.c_str(), O_RDONLY);
+        int out = open(outp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(exe.c_str()));
+        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    Run r{-1, "", ""};
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
+    int st = 0;
+    for (;;) {
+        pid_t w = waitpid(pid, &st, WNOHANG);
+        if (w == pid) break;
+        if (std::chrono::steady_clock::now() > until) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &st, 0);
+            r.out = slurp(outp);
+            r.err = slurp(errp);
+            return r;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (WIFEXITED(st)) r.status = WEXITSTATUS(st);
+    else if (WIFSIGNALED(st)) r.status = 128 + WTERMSIG(st);
+    r.out = slurp(outp);
+    r.err = slurp(errp);
+    unlink(outp.c_str());
+    unlink(errp.c_str());
+    return r;
+}
+
+}  // namespace tvt

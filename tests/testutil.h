@@ -1,0 +1,31 @@
+// Shared test support: temporary directories, whole-file reads and writes,
+// and running the built program as a child process.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tvt {
+
+// Result of one run of the program.
+struct Run {
+    int status;       // exit status (low byte as a shell sees it); 128+n for signal n; -1 on timeout
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// A fresh, empty directory for one test (removed first if a crashed test
+// left it behind).
+std::string tempdir(std::string_view name);
+void        rmtree(const std::string& path);
+std::string slurp(const std::string& path);                 // whole file, "" if absent
+void        spit(const std::string& path, std::string_view bytes);  // write whole file
+bool        exists(const std::string& path);
+
+// Run the program (or another executable) with args in directory dir,
+// standard input from stdin_path, killing it after timeout_s seconds.
+Run run(const std::vector<std::string>& args, const std::string& dir,
+        const std::string& stdin_path = "/dev/null", int timeout_s = 30,
+        const std::string& exe = TORVALE_BIN);
+
+}  // namespace tvt
