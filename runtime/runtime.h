@@ -65,3 +65,14 @@ constexpr int FD_VCHAR4  = 15;  // varying string
 // FD_STYL: float styles; 14 is the native 8-byte double of all internal
 // numeric work.  The full list lives with the conversions.
 constexpr int FD_STYL_DOUBLE = 14;
+
+// ---------------------------------------------------------------------------
+// Dates (cbldate.cpp)
+// ---------------------------------------------------------------------------
+
+constexpr int CBLDATE_LEN = 112;   // bytes of the date-time block
+constexpr int CBLDATE_TEXT = 34;   // offset of "yyyy/mm/dd hh:mm:ss.t" in it
+
+// Fill the 112-byte date-time block: mode 0 now, 2 as 0 up to the day
+// name, 3 the yyyymmdd integer *in, 1 parse "yyyy/mm/dd" from in.
+int cbldate(char* out, const void* in, int mode);
