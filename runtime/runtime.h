@@ -76,3 +76,38 @@ constexpr int CBLDATE_TEXT = 34;   // offset of "yyyy/mm/dd hh:mm:ss.t" in it
 // Fill the 112-byte date-time block: mode 0 now, 2 as 0 up to the day
 // name, 3 the yyyymmdd integer *in, 1 parse "yyyy/mm/dd" from in.
 int cbldate(char* out, const void* in, int mode);
+
+// ---------------------------------------------------------------------------
+// Numeric editing (cbledt.cpp)
+// ---------------------------------------------------------------------------
+
+// Edit the number text ("+" or "-", digits, optional point and decimals,
+// NUL-terminated) through the NUL-terminated pattern into out[0..length).
+// A pattern shorter than the output is right-aligned behind blanks; a null
+// or empty pattern is as many 9 as the output (at most 47), a negative
+// number overpunching its last digit.  0, or 9 with out filled with "*"
+// (overflow, bad number text, pattern longer than the output).
+int cbledtc(char* out, int length, const char* pattern, const char* number);
+// Edit a signed 64-bit integer (a negative value always edits as negative).
+int cbledt(char* out, int length, const char* pattern, long value);
+int cbledtb(char* out, int length, const char* pattern, long long value);
+// Edit a packed field of plen bytes (at most 64) holding `decimals`
+// decimals: 0, 9 as cbledtc, or 5 for a bad packed field (out filled
+// with "*").
+int cbledtp(char* out, int length, const char* pattern, const char* packed, int plen,
+            int decimals);
+// Packed field to number text: sign and 2*plen-1 digits, NUL-terminated,
+// in out (needs 2*plen+1 bytes).  0; 5 for a digit nibble above 9 or a
+// sign nibble below X'A'; 9 for an output too small.  On failure out holds
+// "*" up to its last byte, which is NUL.
+int cbledts(char* out, int outlen, const char* packed, int plen);
+// Sign and digits right-aligned in buffer[0..size), the last byte NUL.
+// Returns the address of the sign, or null when they do not fit.
+char* lonb2ch(char* buffer, int size, long long value);
+// Copy a NUL-terminated string; returns the address of the copied NUL
+// (a null `from` returns the end of `to`, a null `to` null).
+char* strcpe(char* to, const char* from);
+// Change the case of the ASCII letters in place; return s (null accepted).
+char* strupr(char* s);
+char* strlwr(char* s);
+char* strnupr(char* s, int n);
