@@ -2,6 +2,7 @@
 // tables, dates and numeric editing.  Every other subsystem uses it; it
 // uses nothing of theirs.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -111,3 +112,32 @@ char* strcpe(char* to, const char* from);
 char* strupr(char* s);
 char* strlwr(char* s);
 char* strnupr(char* s, int n);
+
+// ---------------------------------------------------------------------------
+// Translation tables (cbltran.cpp)
+// ---------------------------------------------------------------------------
+
+// A translation table: byte b translates to table[b].
+using TTAB = std::array<unsigned char, 256>;
+
+extern const TTAB ttab_ea;  // EBCDIC to ASCII, the inverse of ttab_ae
+extern const TTAB ttab_ae;  // ASCII to EBCDIC
+extern const TTAB ttab_uc;  // a-z to A-Z, other bytes unchanged
+extern const TTAB ttab_lc;  // A-Z to a-z, other bytes unchanged
+extern const TTAB ttab_hz;  // every byte to the hex digit of its high nibble, "0"-"9" "A"-"F"
+extern const TTAB ttab_hn;  // every byte to the hex digit of its low nibble
+// The listing's masks, writable: the print listing may change which bytes
+// count as printable (initially X'20'-X'7E', X'80', X'A3', X'A6', X'AC').
+extern TTAB ttab_tc;  // printable unchanged, others to "."
+extern TTAB ttab_tb;  // printable unchanged, others to a blank
+extern TTAB ttab_mz;  // printable unchanged, others to their high hex digit
+extern TTAB ttab_mn;  // printable to a blank, others to their low hex digit
+
+// Replace each byte of text that occurs in from (setlen bytes) by the byte
+// of to at the first position holding it; result: bytes found in the set.
+// length < 1: text is NUL-terminated; setlen < 1: from is.  With to equal
+// to from (or null) the text is left alone and only the count is made.
+int cbltran(char* text, int length, int setlen, const char* from, const char* to);
+
+// dst[i] = table[src[i]] for len bytes; dst may equal src.
+void cbltrtab(unsigned char* dst, const unsigned char* src, long len, const unsigned char* table);
