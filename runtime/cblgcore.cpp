@@ -32,7 +32,7 @@
 //   +36  desclen   98 00 00 00                   (152)
 //   +40  reqlen    10 00 00 00 00 00 00 00       (16)
 //   +48  alloclen  40 01 00 00 00 00 00 00       (320)
-//   +56  pfx       "28010000 00000000 " NUL ... (48 bytes, heap size word)
+//   +56  pfx       "48010000 00000000 " NUL ... (48 bytes: the heap says 328)
 //   +104 adr       "0c017a10" NUL ...           (16 bytes)
 //   +120 id        "tk" NUL ...                 (32 bytes)
 //
