@@ -141,3 +141,88 @@ int cbltran(char* text, int length, int setlen, const char* from, const char* to
 
 // dst[i] = table[src[i]] for len bytes; dst may equal src.
 void cbltrtab(unsigned char* dst, const unsigned char* src, long len, const unsigned char* table);
+
+// ---------------------------------------------------------------------------
+// Data conversions (cblcv.cpp)
+// ---------------------------------------------------------------------------
+//
+// Every routine writes into the caller's area of the given length and
+// returns 0 for success or a non-zero status; the l and b targets receive
+// the value through a pointer and are left alone on failure.  A packed or
+// binary target that cannot hold the value is left unchanged; a text
+// target that cannot be produced is filled with "*".  Names: cv, then the
+// source letter, then the target letter: c character (zoned included),
+// h hexadecimal text, i big-endian binary, p packed, u unsigned packed,
+// f float field (double for cvfp), l native integer, b native 64-bit
+// integer.
+
+// FD_STYL: float styles (FD_STYL_DOUBLE, 14, is declared above).  ORDER FD_STYL
+constexpr int FD_STYL_HFP  = 11;  // IBM hexadecimal float, big-endian
+constexpr int FD_STYL_HFPN = 12;  // IBM hexadecimal float, the machine's byte order
+constexpr int FD_STYL_BFP  = 13;  // IEEE 754 binary float, big-endian
+constexpr int FD_STYL_NAT  = 14;  // IEEE 754 binary float, the machine's byte order
+
+// Flags carried in the length of a number text.
+constexpr int RMVB_FLOAT = 0x4000;  // rmvb: float form (point and exponent kept)
+constexpr int CV_ZONED   = 0x8000;  // c sources: zoned decimal, read by nibbles
+constexpr int CV_LENMASK = 0x3FFF;  // the length proper
+
+constexpr int RMVB_OUT  = 64;  // bytes rmvb may write, NUL included
+constexpr int RMVB_DIGS = 47;  // most digits a number text may hold
+
+// Statuses beyond 0 (success) and 1 (failure).
+constexpr int CV_NOTEXT   = 2;     // cvhc: no hexadecimal digits / bad character
+constexpr int CV_SHORT    = 3;     // cvhc, cvch: the target cannot hold the result
+constexpr int CV_BADPACK  = 5;     // packed or unsigned packed source with a bad nibble
+constexpr int CV_PACK16   = 8888;  // cvlp, cvbp without decimals: target over 16 bytes
+constexpr int CVFF_SRC    = 1;     // cvff: bad source length or style
+constexpr int CVFF_TGT    = 2;     // cvff: bad target length or style
+constexpr int CVFF_HFPBIG = 3;     // cvff: exponent too large for hexadecimal float
+constexpr int CVFF_SGLBIG = 4;     // cvff: out of the range of an IEEE single
+constexpr int CVFF_DBLBIG = 5;     // cvff: out of the range of an IEEE double
+constexpr int CVFF_HFPLOW = 6;     // cvff: too small for hexadecimal float (target zero)
+
+int rmvb(const char* text, int length, char* out);
+int getx(int c);
+
+int cvcl(long* result, const char* text, int length);
+int cvcb(long long* result, const char* text, int length);
+int cvpl(long* result, const char* packed, int length, int drop);
+int cvpb(long long* result, const char* packed, int length, int drop);
+int cvul(long* result, const char* upacked, int length);
+int cvub(long long* result, const char* upacked, int length);
+int cvil(long* result, const char* binary, int length);
+int cvib(long long* result, const char* binary, int length);
+int cvfl(long* result, const char* flt, int length, int style);
+int cvfb(long long* result, const char* flt, int length, int style);
+
+int cvlc(char* out, int length, const char* pattern, long value);
+int cvbc(char* out, int length, const char* pattern, long long value);
+int cvlp(char* packed, int length, int decimals, long value);
+int cvbp(char* packed, int length, int decimals, long long value);
+int cvlu(char* upacked, int length, long value);
+int cvli(char* binary, int length, long value);
+int cvbi(char* binary, int length, long long value);
+int cvlf(char* flt, int length, int style, long value);
+int cvbf(char* flt, int length, int style, long long value);
+
+int cvcp(char* packed, int length, int decimals, const char* text, int textlength);
+int cvci(char* binary, int length, const char* text, int textlength);
+int cvcf(char* flt, int length, int style, const char* text, int textlength);
+int cvpc(char* out, int length, const char* pattern, const char* packed, int plength,
+         int decimals);
+int cvpi(char* binary, int length, const char* packed, int plength, int drop);
+int cvpf(char* flt, int length, int style, const char* packed, int plength, int decimals);
+int cvic(char* out, int length, const char* pattern, const char* binary, int blength);
+int cvip(char* packed, int length, int decimals, const char* binary, int blength);
+int cvii(char* binary, int length, const char* source, int slength);
+int cvif(char* flt, int length, int style, const char* binary, int blength);
+int cvfc(char* out, int length, const char* pattern, const char* flt, int flength,
+         int style);
+int cvfp(char* packed, int length, int decimals, double value);
+int cvff(char* target, int tlength, int tstyle, const char* source, int slength,
+         int sstyle);
+int cvhc(char* out, int length, const char* text, int textlength);
+int cvch(char* out, int length, const char* pattern, const char* source, int slength);
+int cblcv(char* target, int tlength, int ttype, const char* source, int slength,
+          int stype);
