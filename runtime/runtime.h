@@ -78,6 +78,41 @@ constexpr int CBLDATE_TEXT = 34;   // offset of "yyyy/mm/dd hh:mm:ss.t" in it
 // name, 3 the yyyymmdd integer *in, 1 parse "yyyy/mm/dd" from in.
 int cbldate(char* out, const void* in, int mode);
 
+// Date styles of cvdate (low 4 bits input, high 4 bits output).
+constexpr int DATE_I = 1;      // yyyymmdd
+constexpr int DATE_A = 2;      // mmddyyyy
+constexpr int DATE_B = 3;      // ddmmyyyy
+constexpr int DATE_J = 4;      // yyyyddd
+constexpr int DATE_D = 5;      // day number, 1 = 1900-01-01
+constexpr int DATE_T = 6;      // 8-byte clock value
+constexpr int DATE_N = 7;      // now (input only)
+constexpr int DATE_MASK = 8;   // formatted with a mask (output only)
+constexpr int DATE_BLOCK = 9;  // the date-time block (output only)
+
+// date_fmt results
+constexpr int DF_BAD = 1;    // not a valid date, or no mask: nothing written
+constexpr int DF_SHORT = 2;  // the mask is longer than the output: its start written
+
+// Convert one date: styles and types (FD_CHAR, FD_PACKED, FD_BIN,
+// FD_UPACKED) carry the input in the low 4 bits and the output in the high
+// 4 bits.  1 on success; 0 for an input that is not a valid date (nothing
+// written), an output that cannot hold the result, or a mask or block
+// longer than the output (its start written).
+int cvdate(char* out, int outlen, const char* in, int inlen, int styles, int types,
+           const char* mask);
+// Format the date yyyymmdd through the NUL-terminated mask (at most 256
+// bytes) into out[0..length), blank-padded: 0, DF_BAD or DF_SHORT.
+int date_fmt(char* out, int length, int yyyymmdd, const char* mask);
+// Day arithmetic: day counts here start with 1 at 0001-01-01.
+int  cv_ii_dy(int yyyymmdd);       // yyyymmdd to day count
+int  cv_dy_jj(int days);           // day count to yyyyddd
+int  cv_jj_ii(int yyyyddd);        // yyyyddd to yyyymmdd
+int  cv_ii_jj(int yyyymmdd);       // yyyymmdd to yyyyddd
+bool validatI(long long yyyymmdd); // year 1 to 9999, month 1 to 12, day in the month
+bool validatJ(long long yyyyddd);  // year 1 to 9999, day 1 to 365 or 366
+long long century(long long value, int style);  // two-digit years: 50-99 19yy, 00-49 20yy
+int  wkdayno(long long day);       // day number to week day, 0 Sunday
+
 // ---------------------------------------------------------------------------
 // Numeric editing (cbledt.cpp)
 // ---------------------------------------------------------------------------
