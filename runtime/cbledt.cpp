@@ -12,8 +12,8 @@
 //   strcpe, strupr, strlwr, strnupr
 //             small string routines
 // Called by the conversions (cblcv), the dates (cbldate), the record and
-// arithmetic actions, messages, the listing and the summary.  Calls nothing
-// of the system's own.
+// arithmetic actions, messages, the listing and the summary.  Calls only the
+// case tables ttab_uc and ttab_lc.
 //
 // The engine works from the right of the pattern: it places the number's
 // digits (aligned at the point and rounded half-up on the first dropped
@@ -62,18 +62,6 @@ constexpr std::array<unsigned char, 256> kPat = [] {
     t['+'] = P_PLUS;
     t['-'] = P_MINUS;
     t['.'] = P_POINT;
-    return t;
-}();
-
-constexpr std::array<unsigned char, 256> kUpper = [] {
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
-    return t;
-}();
-
-constexpr std::array<unsigned char, 256> kLower = [] {
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
     return t;
 }();
 
@@ -374,18 +362,18 @@ char* strcpe(char* to, const char* from) {
 
 char* strupr(char* s) {
     if (s != nullptr)
-        for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(kUpper[static_cast<unsigned char>(*p)]);
+        for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(ttab_uc[static_cast<unsigned char>(*p)]);
     return s;
 }
 
 char* strlwr(char* s) {
     if (s != nullptr)
-        for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(kLower[static_cast<unsigned char>(*p)]);
+        for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(ttab_lc[static_cast<unsigned char>(*p)]);
     return s;
 }
 
 char* strnupr(char* s, int n) {
     if (s != nullptr)
-        for (int i = 0; i < n && s[i] != '\0'; ++i) s[i] = static_cast<char>(kUpper[static_cast<unsigned char>(s[i])]);
+        for (int i = 0; i < n && s[i] != '\0'; ++i) s[i] = static_cast<char>(ttab_uc[static_cast<unsigned char>(s[i])]);
     return s;
 }
