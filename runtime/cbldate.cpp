@@ -11,10 +11,11 @@
 //              file header)
 //   cv_ii_dy, cv_dy_jj, cv_jj_ii, cv_ii_jj, validatI, validatJ, century,
 //   wkdayno    the day arithmetic
-// Calls: cbledtb and strupr (numeric editing) for character numbers,
+// Calls: cbledtb and strupr (numeric editing) for character numbers, the
+// conversions cvpb, cvub, cvib, cvbp, cvlu and cvbi for the other types,
 // errlogic for a style code no statement can produce, and the clock.
 //
-// Divisions: day arithmetic; storage types; character dates; cvdate;
+// Divisions: day arithmetic; character dates and storage types; cvdate;
 // masks; the date-time block.
 //
 // Date styles (low 4 bits input, high 4 bits output):
@@ -48,7 +49,6 @@
 
 #include <sys/time.h>
 #include <array>
-#include <climits>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -114,66 +114,8 @@ long long cvd_TD(const unsigned char* t) {
     return v / kClockDay + 1;
 }
 
-// ---------------------------------------------------------------------------
-// Storage types
-// ---------------------------------------------------------------------------
-
-// Packed (sign nibble A to F) or unsigned packed (digits only) to integer.
-bool get_packed(const unsigned char* p, int n, bool sign, long long* v) {
-    if (n < 1 || n > 16) return false;
-    long long x = 0;
-    int nibs = 2 * n - (sign ? 1 : 0);
-    for (int i = 0; i < nibs; ++i) {
-        int d = i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2] & 0x0F;
-        if (d > 9 || x > (LLONG_MAX - d) / 10) return false;
-        x = x * 10 + d;
-    }
-    if (sign) {
-        int s = p[n - 1] & 0x0F;
-        if (s < 0x0A) return false;
-        if (s == 0x0B || s == 0x0D) x = -x;
-    }
-    *v = x;
-    return true;
-}
-
-// Integer to packed (sign C or D) or unsigned packed; false, leaving the
-// field unchanged, when the digits do not fit.
-bool put_packed(unsigned char* p, int n, bool sign, long long v) {
-    if (n < 1 || n > 16 || (!sign && v < 0)) return false;
-    unsigned char t[16] = {};
-    unsigned long long m = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-    int i = 2 * n - 1;  // nibble index, from the right
-    if (sign) t[n - 1] = v < 0 ? 0x0D : 0x0C, --i;
-    for (; i >= 0 && m != 0; --i, m /= 10)
-        t[i / 2] |= static_cast<unsigned char>(i % 2 == 0 ? (m % 10) << 4 : m % 10);
-    if (m != 0) return false;
-    std::memcpy(p, t, static_cast<std::size_t>(n));
-    return true;
-}
-
-// Big-endian binary, 1 byte unsigned, 2 to 8 signed.
-bool get_bin(const unsigned char* p, int n, long long* v) {
-    if (n < 1 || n > 8) return false;
-    unsigned long long u = n > 1 && (p[0] & 0x80) ? ~0ULL : 0;
-    for (int i = 0; i < n; ++i) u = u << 8 | p[i];
-    *v = static_cast<long long>(u);
-    return true;
-}
-
-bool put_bin(unsigned char* p, int n, long long v) {
-    if (n < 1 || n > 8) return false;
-    if (n < 8) {
-        long long lo = n == 1 ? 0 : -(1LL << (8 * n - 1));
-        long long hi = n == 1 ? 255 : (1LL << (8 * n - 1)) - 1;
-        if (v < lo || v > hi) return false;
-    }
-    auto u = static_cast<unsigned long long>(v);
-    for (int i = n - 1; i >= 0; --i, u >>= 8) p[i] = static_cast<unsigned char>(u);
-    return true;
-}
-
-void be32(char* p, long long v) { put_bin(reinterpret_cast<unsigned char*>(p), 4, static_cast<int>(v)); }
+// A 4-byte big-endian binary field of the date-time block.
+void be32(char* p, long long v) { cvbi(p, 4, static_cast<int>(v)); }
 
 }  // namespace
 
@@ -304,25 +246,23 @@ bool char_date(const char* in, int inlen, long long* v) {
 
 // The number of a date in its storage type.
 bool S_to_lon(const char* in, int inlen, int type, long long* v) {
-    const auto* p = reinterpret_cast<const unsigned char*>(in);
     switch (type) {
     case FD_CHAR: return char_date(in, inlen, v);
-    case FD_PACKED: return get_packed(p, inlen, true, v);
-    case FD_BIN: return get_bin(p, inlen, v);
-    case FD_UPACKED: return get_packed(p, inlen, false, v);
+    case FD_PACKED: return cvpb(v, in, inlen, 0) == 0;
+    case FD_BIN: return cvib(v, in, inlen) == 0;
+    case FD_UPACKED: return cvub(v, in, inlen) == 0;
     default: return false;
     }
 }
 
 // A date's number in the output storage type; characters are zero-padded
-// digits.
+// digits.  A packed or binary field that cannot hold it is left unchanged.
 bool lon_to_D(char* out, int outlen, long long v, int type) {
-    auto* p = reinterpret_cast<unsigned char*>(out);
     switch (type) {
     case FD_CHAR: return cbledtb(out, outlen, nullptr, v) == 0;
-    case FD_PACKED: return put_packed(p, outlen, true, v);
-    case FD_BIN: return put_bin(p, outlen, v);
-    case FD_UPACKED: return put_packed(p, outlen, false, v);
+    case FD_PACKED: return cvbp(out, outlen, 0, v) == 0;
+    case FD_BIN: return cvbi(out, outlen, v) == 0;
+    case FD_UPACKED: return cvlu(out, outlen, static_cast<long>(v)) == 0;
     default: return false;
     }
 }

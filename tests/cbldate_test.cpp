@@ -173,7 +173,8 @@ const CvRow kCv[] = {
     {"too long", "                                                                         20261204"sv,
      sty(DATE_I, DATE_I), sty(C, C), nullptr, 8, "########"sv, 0},
     {"bad sign nibble", "\x20\x26\x12\x04"sv, sty(DATE_I, DATE_I), sty(P, C), nullptr, 8, "########"sv, 0},
-    {"binary over 8 bytes", "\x00\x00\x00\x00\x00\x00\x00\x00\x01"sv, sty(DATE_D, DATE_I), sty(B, C), nullptr, 8,
+    // a ninth byte that is not the sign extension of the others
+    {"binary over 8 bytes", "\x01\x00\x00\x00\x00\x00\x00\x00\x01"sv, sty(DATE_D, DATE_I), sty(B, C), nullptr, 8,
      "########"sv, 0},
     {"negative I", "\x20\x26\x12\x04\x0D"sv, sty(DATE_I, DATE_I), sty(P, C), nullptr, 8, "########"sv, 0},
     {"float type", "20261204"sv, sty(DATE_I, DATE_I), sty(FD_FLOAT, C), nullptr, 8, "########"sv, 0},
