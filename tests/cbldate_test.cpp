@@ -341,8 +341,8 @@ TEST(cvdate, SurvivesRandomInput) {
     unsigned x = 12345;
     auto next = [&x] { return x = x * 1103515245u + 12345u, x >> 8; };
     const int types[] = {FD_CHAR, FD_PACKED, FD_BIN, FD_UPACKED};
-    for (int i = 0; i < 100000; ++i) {
-        std::string in(next() % 100, ' ');
+    for (int i = 0; i < 200000; ++i) {
+        std::string in(next() % 301, ' ');
         for (char& c : in) c = static_cast<char>(next() % 4 == 0 ? '0' + next() % 10 : next());
         int si = 1 + static_cast<int>(next() % 6);
         int so = 1 + static_cast<int>(next() % 6);

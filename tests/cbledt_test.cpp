@@ -292,3 +292,22 @@ TEST(cbledtc, SurvivesRandomInput) {
         ASSERT_TRUE(rc == 0 || rc == 9) << pat << " " << num;
     }
 }
+
+// Random packed fields of 0 to 300 bytes: only an orderly status, never a
+// write outside the area.
+TEST(cbledtp, SurvivesRandomInput) {
+    std::mt19937 rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        std::string in(rng() % 301, '\0');
+        for (char& c : in) c = static_cast<char>(rng());
+        int rc = -1;
+        int dec = static_cast<int>(rng() % 40) - 5;
+        guarded(12, [&](char* o, int n) {
+            return cbledtp(o, n, "ZZZ,ZZ9.99-", in.data(), static_cast<int>(in.size()), dec);
+        }, &rc);
+        ASSERT_TRUE(rc == 0 || rc == 5 || rc == 9) << rc;
+        int outlen = static_cast<int>(rng() % 40) + 1;
+        guarded(outlen, [&](char* o, int n) { return cbledts(o, n, in.data(), static_cast<int>(in.size())); }, &rc);
+        ASSERT_TRUE(rc == 0 || rc == 5 || rc == 9) << rc;
+    }
+}
