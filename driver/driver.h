@@ -7,6 +7,7 @@
 #include "runtime/runtime.h"
 
 struct FFCB;
+struct FFREC;
 struct CN;
 struct TK;
 struct AT;
@@ -104,6 +105,7 @@ struct CMV {
     std::int64_t  curlen;       // bytes of the current record
     unsigned char* worka;       // the work area
     std::int64_t  worklen;      // bytes of the work area
+    FFREC*        ffhead;       // the run's files, in order of definition
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");

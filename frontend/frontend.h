@@ -140,3 +140,14 @@ struct LB {
     char         name[32]; // the name, NUL-ended
 };
 static_assert(std::is_trivially_copyable_v<LB> && std::is_trivially_destructible_v<LB>);
+
+// tvlfn: the file block of a name.  The kind says where the name comes
+// from and how the file is used.  ORDER FN
+struct FFREC;
+constexpr int FN_STMT = 0;   // the name written in a statement
+constexpr int FN_DEF  = 1;   // the name of a file definition
+constexpr int FN_NAM  = 4;   // the site options file, read as lines
+constexpr int FN_MSG  = 8;   // the message file, read as lines, searched for
+constexpr int FN_SRC  = 16;  // a statement source, read as lines
+constexpr int FN_LST  = 32;  // the print listing, written as lines
+FFREC* tvlfn(CMV* c, int how, const char* name, int len);

@@ -1,0 +1,147 @@
+// File names given by the program itself (the options file, statement
+// sources, the message file, the listing): tvlfn splits the name into
+// directory prefix, file name and extension, recognises the names of the
+// standard streams, the in-stream data and the dummy file, and finds the
+// run's file block of that name or makes a new one.
+//
+// Exports: tvlfn for kinds FN_NAM, FN_MSG, FN_SRC and FN_LST.  Names taken
+//          from statements (kinds 0 and 1) come with the file definitions
+//          and record error 1 until then.
+// Called by: the run driver, statement input, messages, the listing.
+// Calls:     cblf_mak, dsn_set, cblgcore, seterr.
+//
+// Split of a name (the name part keeps its last 8 characters; what comes
+// before them joins the directory prefix, so that prefix, name, a point and
+// the extension give the name back):
+//   "/data/in/sales.txt"  prefix "/data/in/", name "sales", ext "txt"
+//   "/d/customers.txt"    prefix "/d/c", name "ustomers", ext "txt"
+//   "INPUT"               no prefix, name "INPUT", a DD-style name
+//   "notes.json"          extension of 4 characters: name "tes.json", prefix "no"
+#include "frontend/frontend.h"
+#include "driver/driver.h"
+#include "files/files.h"
+#include "report/report.h"
+#include "runtime/runtime.h"
+
+#include <cstring>
+
+namespace {
+
+// ASCII letters and the upper-case translation, by byte value.
+constexpr auto kUpper = [] {
+    struct T { unsigned char v[256]; } t{};
+    for (int i = 0; i < 256; i++) t.v[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+    return t;
+}();
+
+bool isletter(unsigned char ch) { return kUpper.v[ch] >= 'A' && kUpper.v[ch] <= 'Z'; }
+
+// The special names: their flags and the standard stream they stand for.
+struct Special {
+    const char* name;
+    std::uint32_t dflags;
+    int stream;  // 0 stdin, 1 stdout, 2 stderr, -1 none
+};
+constexpr Special kSpecial[] = {
+    {"CARD", DF_INSTREAM, -1}, {"SYSIN", DF_STDSTRM, 0},  {"DUMMY", DF_DUMMY, -1},
+    {"STDIN", DF_STDSTRM, 0},  {"STDOUT", DF_STDSTRM, 1}, {"STDERR", DF_STDSTRM, 2},
+};
+
+const Special* special(const char* s, int n) {
+    if (n > 6) return nullptr;
+    char up[8] = {};
+    for (int i = 0; i < n; i++) up[i] = static_cast<char>(kUpper.v[static_cast<unsigned char>(s[i])]);
+    for (const Special& sp : kSpecial)
+        if (std::strcmp(up, sp.name) == 0) return &sp;
+    return nullptr;
+}
+
+// The parts of a name.
+struct Parts {
+    char prefix[260];   // directory prefix ("" for none)
+    char fname[9];      // file name, at most 8 characters
+    char fext[4];       // extension, at most 3 characters
+    bool dd;            // DD-style bare name
+};
+
+void split(const char* s, int n, Parts& p) {
+    std::memset(&p, 0, sizeof p);
+    int cut = n;
+    while (cut > 0 && s[cut - 1] != '/') cut--;
+    if (cut == 0)
+        for (int i = n; i > 0; i--)
+            if (s[i - 1] == ':') { cut = i; break; }
+    const char* nm = s + cut;
+    int nl = n - cut;
+    int dot = -1;
+    for (int i = nl - 1; i > 0; i--)
+        if (nm[i] == '.') { dot = i; break; }
+    int el = dot > 0 ? nl - dot - 1 : 0;
+    if (dot > 0 && el >= 1 && el <= 3) {
+        std::memcpy(p.fext, nm + dot + 1, static_cast<std::size_t>(el));
+        nl = dot;
+    }
+    int keep = nl > 8 ? nl - 8 : 0;  // characters before the last 8 join the prefix
+    std::memcpy(p.prefix, s, static_cast<std::size_t>(cut + keep));
+    std::memcpy(p.fname, nm + keep, static_cast<std::size_t>(nl - keep));
+    p.dd = cut == 0 && !p.fext[0] && nl <= 8 && nl > 0 && isletter(static_cast<unsigned char>(nm[0]));
+}
+
+bool same(const FFREC* f, const Parts& p, std::uint32_t marks) {
+    if ((f->dflags & (DF_STDSTRM | DF_DUMMY | DF_INSTREAM)) != marks) return false;
+    if (std::strcmp(f->fname, p.fname) != 0) return false;
+    if (p.dd) return true;  // a DD-style name stands for the file of that name
+    return std::strcmp(f->fext, p.fext) == 0 && std::strcmp(f->prefix ? f->prefix : "", p.prefix) == 0;
+}
+
+}  // namespace
+
+FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
+    if (how == FN_STMT || how == FN_DEF) {
+        seterr(1);
+        return nullptr;
+    }
+    int n = len ? len : static_cast<int>(std::strlen(name));
+    if (n >= 256) {
+        seterr(30);
+        return nullptr;
+    }
+    char s[256];
+    for (int i = 0; i < n; i++) s[i] = name[i] == '\\' ? '/' : name[i];
+    while (n > 0 && s[n - 1] == ' ') n--;
+    s[n] = 0;
+    if (n == 0) {
+        seterr(30);
+        return nullptr;
+    }
+    const Special* sp = special(s, n);
+    Parts p;
+    split(s, sp ? 0 : n, p);
+    if (sp) std::memcpy(p.fname, s, static_cast<std::size_t>(n));
+    std::uint32_t marks = sp ? sp->dflags : 0;
+    for (FFREC* f = c->ffhead; f; f = f->next)
+        if (same(f, p, marks)) return f;
+    FFCB tmp{};
+    tmp.cmv = c;
+    FFREC* f = cblf_mak(&tmp);
+    std::memcpy(f->fname, p.fname, sizeof f->fname);
+    std::memcpy(f->fext, p.fext, sizeof p.fext);
+    std::memcpy(f->fileid, p.fname, std::strlen(p.fname));
+    if (p.prefix[0]) {
+        std::size_t pl = std::strlen(p.prefix);
+        f->prefix = static_cast<char*>(cblgcore(c->gccb, static_cast<long>(pl < 64 ? 64 : pl + 1), 0, "pth"));
+        std::memcpy(f->prefix, p.prefix, pl + 1);
+    }
+    dsn_set(f, s, n);
+    f->dflags |= marks | (p.dd ? DF_DDNAME : 0);
+    if (sp && sp->stream >= 0) f->stream = sp->stream == 0 ? stdin : sp->stream == 1 ? stdout : stderr;
+    if (how == FN_LST) {
+        f->mode = FM_OUT;
+    } else {
+        f->mode = FM_IN;
+        f->sflags &= ~FS_TRUNC;
+    }
+    if (how == FN_MSG) f->dflags |= DF_PATHSRCH;
+    f->recfm = RF_LINE;
+    return f;
+}
