@@ -105,11 +105,13 @@ int cblmtch(const char* name, const char* mask) {
                 m++;
                 continue;
             }
-        } else if (*m == '?' && *n != '.') {
+        } else if (*m == '?') {
             q = true;
-            n++;
-            m++;
-            continue;
+            if (*n != '.') {
+                n++;
+                m++;
+                continue;
+            }
         } else if (*m == *n) {
             n++;
             m++;

@@ -269,7 +269,6 @@ static int pathsearch(FFCB* fc, int flags) {
         }
         env = e ? e + 1 : nullptr;
     }
-    errno = ENOENT;
     return 2;
 }
 
@@ -296,8 +295,18 @@ int open_it(FFCB* fc) {
     bool input = (f->mode & (FM_IN | FM_UPD | FM_OUT)) == FM_IN;
     if (errno == ENOENT && input) {
         if (!(f->dflags & DF_PATHSRCH) || (f->sflags & FS_DSNPATH)) return 2;
+        char had[4096];  // the prefix, put back when the search finds nothing
+        std::snprintf(had, sizeof had, "%s", f->prefix ? f->prefix : "");
+        bool hadone = f->prefix != nullptr;
         int rc = pathsearch(fc, flags);
-        if (rc != 999) return rc;
+        if (rc == 0) return 0;
+        if (f->prefix && cm) cblgcorf(cm->gccb, &f->prefix, "pth");
+        if (hadone && cm) {
+            std::size_t n = std::strlen(had) + 1;
+            f->prefix = static_cast<char*>(cblgcore(cm->gccb, static_cast<long>(std::max<std::size_t>(n, 64)), 0, "pth"));
+            std::memcpy(f->prefix, had, n);
+        }
+        if (rc == 2) return 2;
     }
     errm_set(f, nullptr);
     return 999;
@@ -369,18 +378,19 @@ static const char* geometry(FFREC* f) {
     return nullptr;
 }
 
-// Size and kind of an input file just opened.
-static void sizeup(FFREC* f) {
+// Size and kind of an input file just opened: true for a regular file.
+static bool sizeup(FFREC* f) {
     struct stat st;
-    if (fiosys.fstat(f->fd, &st) != 0) return;
+    if (fiosys.fstat(f->fd, &st) != 0) return false;
     if (S_ISFIFO(st.st_mode)) f->dflags |= DF_FIFO;
-    if (!S_ISREG(st.st_mode)) return;
+    if (!S_ISREG(st.st_mode)) return false;
     f->fsize = st.st_size;
     for (int i = 0; i < 8; i++) f->fsizebe[i] = static_cast<unsigned char>(f->fsize >> (56 - 8 * i));
     if (f->fsize == 0) {
         f->sflags |= FS_NODATA;
         f->emptycnt++;
     }
+    return true;
 }
 
 static char* fio_close(FFCB* fc, bool closeit);
@@ -414,8 +424,8 @@ static char* fio_open(FFCB* fc) {
         f->sflags |= FS_OPENFAIL | FS_WASOPEN;
         return fail(fc, bad);
     }
-    allocbuf(fc, std::max<std::int64_t>(f->bufsize + 8, FIO_IOBLK));
     zerocounts(f);
+    std::int64_t io = std::max<std::int64_t>(f->bufsize + 8, FIO_IOBLK);
     if (f->dflags & DF_DUMMY) {
         if (!(f->mode & FM_OUT)) f->sflags |= FS_NODATA | FS_EOD;
     } else if (f->dflags & DF_STDSTRM) {
@@ -433,12 +443,15 @@ static char* fio_open(FFCB* fc) {
             f->sflags |= FS_OPENFAIL | FS_WASOPEN;
             return fail(fc, "OPEN failed.");
         }
-        if (f->mode & (FM_IN | FM_UPD)) sizeup(f);
-        else if (!(f->sflags & FS_RESET)) {
+        bool in = (f->mode & (FM_IN | FM_UPD)) != 0;
+        if (in && sizeup(f))  // a small file gets a small buffer
+            io = std::max<std::int64_t>(f->bufsize + 8, std::min(io, std::max<std::int64_t>(f->fsize + 8, 4096)));
+        else if (!in && !(f->sflags & FS_RESET)) {
             off_t end = fiosys.lseek(f->fd, 0, SEEK_END);  // appended records' RBAs
             if (end > 0) f->foff = end;
         }
     }
+    allocbuf(fc, io);
     f->sflags |= FS_OPEN | FS_WASOPEN;
     return kOpenOK;
 }
@@ -1128,7 +1141,7 @@ char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
     case F_RKEQ:
     case F_RKGE:
     case F_RRBA:
-    case F_RREC:   return fail(fc, "Keyed and positioned reads not available.");
+    case F_RREC:   return fail(fc, "Reads by key, RBA or record number not available.");
     case F_UPDATE: return fio_update(fc, record, length);
     case F_WRITE:  return fio_write(fc, record, length);
     case F_INSERT:
