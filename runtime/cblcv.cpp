@@ -905,9 +905,8 @@ int cvhc(char* out, int length, const char* text, int textlength) {
 // empty pattern is "XX".  A pattern without X gives 1, a target too small
 // 3; both fill the target with "*".
 int cvch(char* out, int length, const char* pattern, const char* source, int slength) {
-    if (out == nullptr || length <= 0 || slength < 0 || (source == nullptr && slength > 0)) {
-        return starfill(out, length, 1);
-    }
+    if (out == nullptr || length <= 0) return CV_SHORT;
+    if (slength < 0 || (source == nullptr && slength > 0)) return starfill(out, length, 1);
     if (pattern == nullptr || pattern[0] == '\0') pattern = "XX";
     if (std::strpbrk(pattern, "Xx") == nullptr) return starfill(out, length, 1);
     const u8* s = reinterpret_cast<const u8*>(source);
@@ -927,4 +926,154 @@ int cvch(char* out, int length, const char* pattern, const char* source, int sle
     }
     blankfill(out, o, length);
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Text outputs, through the editing routines
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kEdtDigs = 320;   // integer digits the editing engine lays out
+constexpr int kPlainDec = 60;   // decimals kept in a plain number text
+constexpr int kPlainMax = 1 + kEdtDigs + 1 + kPlainDec + 1;
+constexpr int kTextMax = 48;    // an integer edited into 48 bytes or more fails
+constexpr int kPackTxt = 64;    // packed bytes read through their number text
+
+// The plain number text "+int.frac" of a scanned number with its exponent
+// applied, for the editing engine.  Decimals beyond kPlainDec are cut: the
+// engine rounds on the first dropped decimal only.  False when the integer
+// part has more digits than the engine lays out.
+bool numplain(const NUMT& x, char* out) {
+    long ip = static_cast<long>(x.ndig) - x.dec + x.exp;   // digits ahead of the point
+    if (ip > kEdtDigs) return false;
+    char* o = out;
+    *o++ = x.neg ? '-' : '+';
+    for (long k = 0; k < ip; ++k) *o++ = static_cast<char>('0' + (k < x.ndig ? x.dig[k] : 0));
+    if (ip < x.ndig) {
+        *o++ = '.';
+        for (long j = 0, k = ip; j < kPlainDec && k < x.ndig; ++j, ++k) {
+            *o++ = static_cast<char>('0' + (k < 0 ? 0 : x.dig[k]));
+        }
+    }
+    *o = '\0';
+    return true;
+}
+
+}  // namespace
+
+int cvlc(char* out, int length, const char* pattern, long value) {
+    if (length >= kTextMax) return starfill(out, length, 1);
+    return cbledt(out, length, pattern, value);
+}
+
+int cvbc(char* out, int length, const char* pattern, long long value) {
+    if (length >= kTextMax) return starfill(out, length, 1);
+    return cbledtb(out, length, pattern, value);
+}
+
+// Binary to text: through the 32-bit path up to 4 bytes, else 64-bit.
+int cvic(char* out, int length, const char* pattern, const char* binary, int blength) {
+    long long v;
+    if (getbin(binary, blength, &v) != 0) return starfill(out, length, 1);
+    return blength <= 4 ? cvlc(out, length, pattern, static_cast<long>(v))
+                        : cvbc(out, length, pattern, v);
+}
+
+int cvpc(char* out, int length, const char* pattern, const char* packed, int plength,
+         int decimals) {
+    return cbledtp(out, length, pattern, packed, plength, decimals);
+}
+
+// Float to text: the double printed with 41 significant digits, made a
+// plain number text, and edited.
+int cvfc(char* out, int length, const char* pattern, const char* flt, int flength, int style) {
+    double d;
+    if (fl2dbl(flt, flength, style, &d) != 0 || !std::isfinite(d)) return starfill(out, length, 1);
+    char buf[64];
+    int n = std::snprintf(buf, sizeof buf, "%+.40e", d);
+    NUMT x;
+    char plain[kPlainMax];
+    if (n <= 0 || n >= static_cast<int>(sizeof buf) || !numscan(buf, n | RMVB_FLOAT, &x) ||
+        !numplain(x, plain)) {
+        return starfill(out, length, 1);
+    }
+    return cbledtc(out, length, pattern, plain);
+}
+
+// Packed to float: the digits read as text (cbledts) and scaled by the
+// decimals in one correctly rounded parse.
+int cvpf(char* flt, int length, int style, const char* packed, int plength, int decimals) {
+    if (plength <= 0 || plength > kPackTxt) return 1;
+    char t[2 * kPackTxt + 16];
+    if (cbledts(t, 2 * plength + 1, packed, plength) != 0) return 1;
+    char* e = t + 2 * plength;
+    *e++ = 'e';
+    auto [end, ec] = std::to_chars(e, t + sizeof t, decimals > 0 ? -decimals : 0);
+    if (ec != std::errc{}) return 1;
+    double d;
+    auto [p, ec2] = std::from_chars(t + 1, end, d);
+    if (ec2 != std::errc{} || p != end) return 1;
+    return dbl2fl(flt, length, style, t[0] == '-' ? -d : d);
+}
+
+// ---------------------------------------------------------------------------
+// Generic conversion
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Packed to packed, right-aligned: the target's high bytes become zeros;
+// source bytes that do not fit must be zeros.
+int pk2pk(char* t, int tlen, const char* s, int slen) {
+    if (tlen <= 0 || slen <= 0 || t == nullptr || s == nullptr) return 1;
+    for (int i = 0; i < slen - tlen; ++i) {
+        if (s[i] != 0) return 1;
+    }
+    int n = tlen < slen ? tlen : slen;
+    std::memmove(t + tlen - n, s + slen - n, static_cast<std::size_t>(n));
+    std::memset(t, 0, static_cast<std::size_t>(tlen - n));
+    return 0;
+}
+
+// Character or zoned text re-edited into a character target, whose
+// present content is the pattern unless it starts with X'00'.
+int reedit(char* t, int tlen, const char* s, int slenflags) {
+    constexpr int kPatMax = 256;
+    NUMT x;
+    char plain[kPlainMax];
+    char pat[kPatMax + 1];
+    if (t == nullptr || tlen <= 0) return 1;
+    if (tlen > kPatMax || !numscan(s, slenflags, &x) || !numplain(x, plain)) {
+        return starfill(t, tlen, 1);
+    }
+    const char* pattern = nullptr;
+    if (t[0] != '\0') {
+        std::memcpy(pat, t, static_cast<std::size_t>(tlen));
+        pat[tlen] = '\0';
+        pattern = pat;
+    }
+    return cbledtc(t, tlen, pattern, plain);
+}
+
+bool istext(int type) { return type == FD_CHAR || type == FD_ZONED; }
+
+}  // namespace
+
+// Generic: packed to packed, character or zoned to character or zoned
+// (re-edited), a native 8-byte integer to packed; other pairs fail.
+int cblcv(char* target, int tlength, int ttype, const char* source, int slength, int stype) {
+    if (slength < 0 || slength > CV_LENMASK) return istext(ttype) ? starfill(target, tlength, 1) : 1;
+    if (stype == FD_PACKED && ttype == FD_PACKED) return pk2pk(target, tlength, source, slength);
+    if (istext(stype) && istext(ttype)) {
+        return reedit(target, tlength, source,
+                      slength | (stype == FD_ZONED ? CV_ZONED : RMVB_FLOAT));
+    }
+    if ((stype == FD_INT64 || stype == FD_PTR) && ttype == FD_PACKED) {
+        if (slength != 8 || source == nullptr) return 1;
+        long long v;
+        std::memcpy(&v, source, 8);
+        return packint(target, tlength, 0, v);
+    }
+    return istext(ttype) ? starfill(target, tlength, 1) : 1;
 }

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -558,4 +560,253 @@ TEST(cvch, BytesToHexText) {
         EXPECT_EQ(rc, r.rc);
         EXPECT_EQ(got, r.want);
     }
+}
+
+TEST(cvlc, EditsIntegers) {
+    struct Row { long long v; const char* pattern; int length; std::string want; int rc; };
+    const Row rows[] = {
+        {1234567, "SS,SSS,SSS,SS9", 14, "    +1,234,567", 0},
+        {-5, "---9", 4, "  -5", 0},
+        {-12, nullptr, 4, "001K", 0},                       // K: 2, negative
+        {LLONG_MIN, nullptr, 19, "922337203685477580Q", 0}, // Q: 8, negative
+        {LLONG_MAX, nullptr, 19, "9223372036854775807", 0},
+        {12345, nullptr, 4, "****", 9},                     // does not fit
+        {1, nullptr, 48, std::string(48, '*'), 1},          // 48 bytes or more
+        {1, nullptr, 47, std::string(46, '0') + "1", 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.v) + " " + (r.pattern ? r.pattern : "(none)"));
+        int rc;
+        std::string got = guarded(r.length, [&](char* a, int n) { return cvbc(a, n, r.pattern, r.v); }, &rc);
+        EXPECT_EQ(rc, r.rc);
+        EXPECT_EQ(got, r.want);
+        got = guarded(r.length, [&](char* a, int n) { return cvlc(a, n, r.pattern, static_cast<long>(r.v)); }, &rc);
+        EXPECT_EQ(rc, r.rc);
+        EXPECT_EQ(got, r.want);
+    }
+}
+
+TEST(cvic, EditsBinaryPackedAndFloat) {
+    struct Row { std::string_view name; std::function<int(char*, int)> f; int length; std::string want; int rc; };
+    const Row rows[] = {
+        {"binary -1", [](char* a, int n) { return cvic(a, n, nullptr, "\xFF\xFF", 2); }, 3, "00J", 0},
+        {"binary 9 bytes, most negative",
+         [](char* a, int n) { return cvic(a, n, nullptr, "\xFF\x80\0\0\0\0\0\0\0", 9); }, 19,
+         "922337203685477580Q", 0},
+        {"binary 9 bytes, no extension",
+         [](char* a, int n) { return cvic(a, n, nullptr, "\x01\x80\0\0\0\0\0\0\0", 9); }, 4, "****", 1},
+        // -123.45: digits 12345 from the right: 5 4 . 3 2 1, sign left of them
+        {"packed -123.45", [](char* a, int n) { return cvpc(a, n, "SSS9.99", "\x12\x34\x5D", 3, 2); },
+         7, "-123.45", 0},
+        {"packed bad sign", [](char* a, int n) { return cvpc(a, n, nullptr, "\x12\x34\x56", 3, 0); },
+         5, "*****", 5},
+        // -2.5 with two decimals: 2 . 5 0, the sign in the S left of them
+        {"float -2.5", [](char* a, int n) { return cvfc(a, n, "SS9.99", "\xC0\x04\0\0\0\0\0\0", 8, 13); },
+         6, " -2.50", 0},
+        {"float 2.5 rounds up", [](char* a, int n) { return cvfc(a, n, nullptr, "\x40\x04\0\0\0\0\0\0", 8, 13); },
+         2, "03", 0},
+        {"float 0.125 to 2 decimals", [](char* a, int n) { return cvfc(a, n, "9.99", "\x3F\xC0\0\0\0\0\0\0", 8, 13); },
+         4, "0.13", 0},
+        {"float 2^-20 to 2 decimals", [](char* a, int n) { return cvfc(a, n, "9.99", "\x3E\xB0\0\0\0\0\0\0", 8, 13); },
+         4, "0.00", 0},
+        {"float 2^100 too long", [](char* a, int n) { return cvfc(a, n, nullptr, "\x46\x30\0\0\0\0\0\0", 8, 13); },
+         10, "**********", 9},
+        {"float NaN", [](char* a, int n) { return cvfc(a, n, nullptr, "\x7F\xF8\0\0\0\0\0\0", 8, 13); },
+         3, "***", 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        int rc;
+        std::string got = guarded(r.length, r.f, &rc);
+        EXPECT_EQ(rc, r.rc);
+        EXPECT_EQ(got, r.want);
+    }
+}
+
+TEST(cvpf, PackedToFloat) {
+    int rc;
+    std::string got = guarded(8, [](char* a, int n) { return cvpf(a, n, 13, "\x00\x02\x5D", 3, 1); }, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(hex(got), hex("\xC0\x04\0\0\0\0\0\0"sv));     // digits 00025, 1 decimal: -2.5
+    got = guarded(4, [](char* a, int n) { return cvpf(a, n, 11, "\x1C", 1, 0); }, &rc);
+    EXPECT_EQ(hex(got), hex("\x41\x10\x00\x00"sv));          // 1.0 in hex float
+    got = guarded(4, [](char* a, int n) { return cvpf(a, n, 11, "\x12", 1, 0); }, &rc);
+    EXPECT_EQ(rc, 1);                                       // sign nibble 2
+    EXPECT_EQ(hex(got), hex("\xA5\xA5\xA5\xA5"sv));
+}
+
+TEST(cblcv, GenericPairs) {
+    struct Row { std::string_view name; std::string target; int ttype; std::string src; int stype; std::string want; int rc; };
+    const Row rows[] = {
+        {"packed widened", "\xA5\xA5\xA5\xA5", FD_PACKED, "\x12\x3C", FD_PACKED, "\x00\x00\x12\x3C"s, 0},
+        {"packed narrowed", "\xA5\xA5", FD_PACKED, "\x00\x00\x12\x3C"s, FD_PACKED, "\x12\x3C", 0},
+        {"packed high digits lost", "\xA5\xA5", FD_PACKED, "\x00\x01\x23\x4C"s, FD_PACKED, "\xA5\xA5", 1},
+        // the target's content is the pattern: digits 1 2 . 5 from the right
+        {"re-edit through the target", "SSS9.9", FD_CHAR, "-12.5", FD_CHAR, " -12.5", 0},
+        // no pattern: 4 nines; -12.5 rounds to -13, overpunched L
+        {"re-edit, no pattern", "\0\0\0\0"s, FD_CHAR, "-12.5", FD_CHAR, "001L", 0},
+        {"float form", "\0\0\0\0"s, FD_ZONED, "1.5E2", FD_CHAR, "0150", 0},
+        {"EBCDIC zoned source", "\0\0\0\0"s, FD_CHAR, "\xF1\xF2\xD3", FD_ZONED, "012L", 0},
+        {"bad text", "\0\0\0"s, FD_CHAR, "1Q2", FD_CHAR, "***", 1},
+        {"native integer to packed", "\xA5\xA5\xA5", FD_PACKED, "", FD_INT64, "\x00\x12\x3D"s, 0},
+        {"binary to character", "\xA5\xA5", FD_CHAR, "\x01", FD_BIN, "**", 1},
+        {"binary to binary", "\xA5\xA5", FD_BIN, "\x01", FD_BIN, "\xA5\xA5", 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string src = r.src;
+        if (r.stype == FD_INT64) {
+            long long v = -123;
+            src.assign(reinterpret_cast<const char*>(&v), 8);
+        }
+        int rc;
+        std::string got = guarded(len(r.target), [&](char* a, int n) {
+            std::memcpy(a, r.target.data(), static_cast<std::size_t>(n));
+            return cblcv(a, n, r.ttype, src.data(), len(src), r.stype);
+        }, &rc);
+        EXPECT_EQ(rc, r.rc);
+        EXPECT_EQ(hex(got), hex(r.want));
+    }
+}
+
+// binary -> packed -> zoned -> character and back is the identity.
+TEST(cvip, RoundTripsThroughEveryEncoding) {
+    std::vector<long long> vals = {0, 1, -1, 9, -9, 10, -10, LLONG_MAX, LLONG_MIN, LLONG_MIN + 1};
+    for (long long p = 10; p <= LLONG_MAX / 10; p *= 10) {
+        for (long long v : {p - 1, p, p + 1}) vals.push_back(v), vals.push_back(-v);
+    }
+    std::mt19937_64 rng(12345);
+    for (int i = 0; i < 20000; ++i) {
+        long long v = static_cast<long long>(rng());
+        vals.push_back(v >> (rng() % 64));
+    }
+    for (long long v : vals) {
+        SCOPED_TRACE(v);
+        char bin[8], pk[10], zn[19], ch[20], pk2[10], bin2[8];
+        ASSERT_EQ(cvbi(bin, 8, v), 0);
+        ASSERT_EQ(cvip(pk, 10, 0, bin, 8), 0);
+        ASSERT_EQ(cvpc(zn, 19, nullptr, pk, 10, 0), 0);       // zoned text, overpunched sign
+        std::memcpy(ch, "-------------------9", 20);
+        ASSERT_EQ(cblcv(ch, 20, FD_CHAR, zn, 19, FD_ZONED), 0);  // re-edited with a floating sign
+        long long back;
+        ASSERT_EQ(cvcb(&back, ch, 20), 0);
+        EXPECT_EQ(back, v);
+        ASSERT_EQ(cvcb(&back, zn, 19 | CV_ZONED), 0);
+        EXPECT_EQ(back, v);
+        ASSERT_EQ(cvcp(pk2, 10, 0, ch, 20), 0);
+        EXPECT_EQ(std::memcmp(pk, pk2, 10), 0);
+        ASSERT_EQ(cvpi(bin2, 8, pk2, 10, 0), 0);
+        EXPECT_EQ(std::memcmp(bin, bin2, 8), 0);
+    }
+}
+
+// Every routine with an exact-size area and one a byte short: the short
+// one fails, a text area is all "*", a field area is left unchanged.
+TEST(cblcv, AreasExactAndTooSmall) {
+    enum Kind { FIELD, TEXT };
+    struct Row { std::string_view name; int exact; Kind kind; std::function<int(char*, int)> f; };
+    const Row rows[] = {
+        {"cvcp", 2, FIELD, [](char* a, int n) { return cvcp(a, n, 0, "-123", 4); }},
+        {"cvlp", 2, FIELD, [](char* a, int n) { return cvlp(a, n, 0, 123L); }},
+        {"cvbp", 3, FIELD, [](char* a, int n) { return cvbp(a, n, 2, -123LL); }},
+        {"cvlu", 2, FIELD, [](char* a, int n) { return cvlu(a, n, 1234L); }},
+        {"cvli", 2, FIELD, [](char* a, int n) { return cvli(a, n, 300L); }},
+        {"cvbi", 3, FIELD, [](char* a, int n) { return cvbi(a, n, 70000LL); }},
+        {"cvii", 2, FIELD, [](char* a, int n) { return cvii(a, n, "\x00\x00\x01\x2C"sv.data(), 4); }},
+        {"cvpi", 2, FIELD, [](char* a, int n) { return cvpi(a, n, "\x30\x0C", 2, 0); }},
+        {"cvip", 2, FIELD, [](char* a, int n) { return cvip(a, n, 0, "\x01\x2C", 2); }},
+        {"cvci", 2, FIELD, [](char* a, int n) { return cvci(a, n, "300", 3); }},
+        {"cvfp", 2, FIELD, [](char* a, int n) { return cvfp(a, n, 0, 300.0); }},
+        {"cblcv packed", 2, FIELD, [](char* a, int n) { return cblcv(a, n, FD_PACKED, "\x00\x12\x3C"sv.data(), 3, FD_PACKED); }},
+        {"cvlc", 4, TEXT, [](char* a, int n) { return cvlc(a, n, nullptr, 1234L); }},
+        {"cvbc", 5, TEXT, [](char* a, int n) { return cvbc(a, n, "ZZZZ9", 12345LL); }},
+        {"cvic", 4, TEXT, [](char* a, int n) { return cvic(a, n, nullptr, "\x04\xD2", 2); }},
+        {"cvpc", 4, TEXT, [](char* a, int n) { return cvpc(a, n, nullptr, "\x01\x23\x4C", 3, 0); }},
+        {"cvfc", 4, TEXT, [](char* a, int n) { return cvfc(a, n, nullptr, "\x44\x9A\x40\x00", 4, 13); }},
+        {"cvhc", 2, TEXT, [](char* a, int n) { return cvhc(a, n, "C1C2", 4); }},
+        {"cvch", 4, TEXT, [](char* a, int n) { return cvch(a, n, nullptr, "\xC1\xC2", 2); }},
+        {"cblcv text", 4, TEXT, [](char* a, int n) {
+             std::memset(a, 0, static_cast<std::size_t>(n));
+             return cblcv(a, n, FD_CHAR, "1234", 4, FD_CHAR); }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        int rc;
+        guarded(r.exact, r.f, &rc);
+        EXPECT_EQ(rc, 0);
+        std::string got = guarded(r.exact - 1, r.f, &rc);
+        EXPECT_NE(rc, 0);
+        EXPECT_EQ(got, std::string(static_cast<std::size_t>(r.exact - 1), r.kind == TEXT ? '*' : '\xA5'));
+    }
+    // Float targets of any length from 1 to 8 are valid; 0 writes nothing.
+    int rc;
+    guarded(0, [](char* a, int n) { return cvlf(a, n, 13, 1L); }, &rc);
+    EXPECT_EQ(rc, CVFF_TGT);
+    // rmvb's longest output stays inside RMVB_OUT.
+    std::string big = "-" + std::string(47, '9') + ".E-9999";
+    std::string out = guarded(RMVB_OUT, [&](char* a, int) { return rmvb(big.data(), len(big) | RMVB_FLOAT, a); }, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(std::string(out.c_str()), "-" + std::string(47, '9') + ".E-9999");
+}
+
+// Random bytes through every decode routine: each call ends in an orderly
+// status, and nothing is touched outside the areas (the sanitizer run
+// watches the reads).
+TEST(cblcv, RandomInputGivesOrderlyStatus) {
+    std::mt19937 rng(20261207);
+    const std::string alpha = "0123456789+-., EeCRDBJ}{\xF1\xD2\xC0\x0C\x0D";
+    std::vector<char> src(300);
+    char out[64], txt[RMVB_OUT];
+    long lv;
+    long long bv;
+    std::string bad;
+    int line = 0;
+    auto ok = [&](int rc, std::initializer_list<int> allowed) {
+        ++line;
+        for (int a : allowed) {
+            if (rc == a) return;
+        }
+        if (bad.size() < 200) bad += "call " + std::to_string(line) + " gave " + std::to_string(rc) + "; ";
+    };
+    for (int it = 0; it < 200000; ++it) {
+        int n = static_cast<int>(rng() % 301);
+        int mode = it % 3;                  // raw bytes, number-text bytes, short fields
+        if (mode == 2) n %= 12;
+        for (int i = 0; i < n; ++i) {
+            src[static_cast<std::size_t>(i)] = mode == 1 ? alpha[rng() % alpha.size()] : static_cast<char>(rng());
+        }
+        const char* s = src.data();
+        line = 0;
+        int k = static_cast<int>(rng() % 65), st = 11 + static_cast<int>(rng() % 4);
+        int d = static_cast<int>(rng() % 12) - 2;
+        ok(rmvb(s, n | (it & 1 ? RMVB_FLOAT : 0) | (it & 2 ? CV_ZONED : 0), txt) >= -1, {1});
+        ok(cvcl(&lv, s, n), {0, 1});
+        ok(cvcb(&bv, s, n | CV_ZONED), {0, 1});
+        ok(cvpl(&lv, s, n, d), {0, 1, CV_BADPACK});
+        ok(cvpb(&bv, s, n, d), {0, 1, CV_BADPACK});
+        ok(cvul(&lv, s, n), {0, 1, CV_BADPACK});
+        ok(cvub(&bv, s, n), {0, 1, CV_BADPACK});
+        ok(cvil(&lv, s, n), {0, 1});
+        ok(cvib(&bv, s, n), {0, 1});
+        ok(cvfl(&lv, s, n, st), {0, 1});
+        ok(cvfb(&bv, s, n, st), {0, 1});
+        ok(cvcp(out, k % 24, d, s, n), {0, 1});
+        ok(cvci(out, k % 10, s, n), {0, 1});
+        ok(cvcf(out, k % 10, st, s, n), {0, 1, 2, 3, 4, 5, 6});
+        ok(cvpc(out, k, nullptr, s, n, d), {0, 5, 9});
+        ok(cvpi(out, k % 10, s, n, d), {0, 1, CV_BADPACK});
+        ok(cvpf(out, k % 10, st, s, n, d), {0, 1, 2, 3, 4, 5, 6});
+        ok(cvic(out, k, nullptr, s, n), {0, 1, 9});
+        ok(cvip(out, k % 20, d, s, n), {0, 1, CV_PACK16});
+        ok(cvii(out, k, s, n), {0, 1});
+        ok(cvif(out, k % 10, st, s, n), {0, 1, 2, 3, 4, 5, 6});
+        ok(cvfc(out, k, "SSS,SS9.99", s, n, st), {0, 1, 9});
+        ok(cvff(out, k % 10, 11 + (k & 3), s, n, st), {0, 1, 2, 3, 4, 5, 6});
+        ok(cvhc(out, k, s, n), {0, 1, 2, 3});
+        ok(cvch(out, k, "XX,", s, n % 20), {0, 3});
+        out[0] = static_cast<char>(k & 1);
+        ok(cblcv(out, k, FD_CHAR, s, n, it & 1 ? FD_ZONED : FD_CHAR), {0, 1, 9});
+        ok(cblcv(out, k % 20, FD_PACKED, s, n, FD_PACKED), {0, 1});
+    }
+    EXPECT_EQ(bad, "");
 }
