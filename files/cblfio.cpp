@@ -497,6 +497,8 @@ static int topupbuf(FFCB* fc) {
         std::memmove(f->buf, f->buf + f->bufoff, static_cast<std::size_t>(f->unread));
     f->bufoff = 0;
     std::int64_t room = f->iosize - f->unread;
+    std::int64_t upto = (f->foff + room) & ~std::int64_t{4095};  // end reads on a page edge
+    if (upto > f->foff + (room >> 1)) room = upto - f->foff;
     if (!(f->sflags & FS_SYSEOF) && room > 0 && !(f->dflags & DF_DUMMY)) {
         tr(fc, 2, 'D');
         std::int64_t n = rawread(fc, f->buf + f->unread, room);
@@ -991,7 +993,7 @@ static bool wvar(FFCB* fc, const char* rec, std::int64_t n) {
     }
     if (bdw) {
         if (f->blkbeg < 0 || f->bufoff - f->blkbeg + tot > blkmax) {
-            if (!room(fc, 4 + tot)) return false;
+            if (!room(fc, blkmax)) return false;  // a block never spans two write-outs
             f->blkbeg = f->bufoff;
             std::memset(f->buf + f->bufoff, 0, 4);
             f->bufoff += 4;
@@ -1130,7 +1132,7 @@ char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
     fc->errm = nullptr;
     tr(fc, 0, 'C');
     if (!f) return cblferrx(fc, "No file.");
-    if (f->errm) f->errm[0] = 0;
+    if (f->errm && f->errm[0]) f->errm[0] = 0;
     switch (function) {
     case F_OPEN:   return fio_open(fc);
     case F_CLOSE:  return fio_close(fc, true);
