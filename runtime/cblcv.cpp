@@ -185,27 +185,61 @@ bool numchar(const u8* s, int n, bool flt, NUMT* x) {
     return numtail(s, n, i, start, lead, x);
 }
 
+// The last byte of a zoned field: a digit whose zone gives the sign (D or
+// B negative; F, C, A, E or 3 positive) or an ASCII overpunch letter.
+bool zonedlast(u8 c, int* d, bool* neg) {
+    u8 z = c >> 4, lo = c & 0x0F;
+    if (lo <= 9 && (z == 0xF || z == 0xC || z == 0xA || z == 0xE || z == 0x3)) {
+        *d = lo, *neg = false;
+        return true;
+    }
+    if (lo <= 9 && (z == 0xD || z == 0xB)) {
+        *d = lo, *neg = true;
+        return true;
+    }
+    if (!(kOvp[c] & OVP_IS)) return false;
+    *d = kOvp[c] & 0x0F, *neg = (kOvp[c] & OVP_NEG) != 0;
+    return true;
+}
+
+// The digit of a zoned byte ahead of the last: zone F or 3, 0 to 9; else 255.
+constexpr std::array<u8, 256> kZoned = [] {
+    std::array<u8, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        t[c] = ((c >> 4) == 0xF || (c >> 4) == 0x3) && (c & 0x0F) <= 9 ? static_cast<u8>(c & 0x0F) : 255;
+    }
+    return t;
+}();
+
 // Read a zoned decimal field by nibbles: every byte but the last is a
-// digit with zone F (EBCDIC) or 3 (ASCII); the last byte is a digit whose
-// zone gives the sign (D or B negative; F, C, A, E or 3 positive) or an
-// ASCII overpunch letter.  Worked: F1 F2 D3 is -123, 31 32 4C ("12L") -123.
+// digit with zone F (EBCDIC) or 3 (ASCII); the last byte follows
+// zonedlast.  Worked: F1 F2 D3 is -123, 31 32 4C ("12L") -123.
 bool numzoned(const u8* s, int n, NUMT* x) {
     if (n <= 0) return false;
     for (int i = 0; i < n - 1; ++i) {
-        u8 z = s[i] >> 4, d = s[i] & 0x0F;
-        if ((z != 0xF && z != 0x3) || d > 9 || !numdig(x, d)) return false;
+        if (kZoned[s[i]] > 9 || !numdig(x, kZoned[s[i]])) return false;
     }
-    u8 c = s[n - 1], z = c >> 4, d = c & 0x0F;
-    if (d <= 9 && (z == 0xF || z == 0xC || z == 0xA || z == 0xE || z == 0x3)) {
-        return numdig(x, d);
+    int d;
+    return zonedlast(s[n - 1], &d, &x->neg) && numdig(x, d);
+}
+
+// The same rules straight to a magnitude, for the record loop: false for
+// a bad byte or more than 19 significant digits.
+bool zonedmag(const u8* s, int n, u64* mag, bool* neg) {
+    if (n <= 0) return false;
+    int i = 0;
+    while (i < n - 1 && (s[i] == 0xF0 || s[i] == 0x30)) ++i;
+    if (n - i > 19) return false;
+    u64 v = 0;
+    for (; i < n - 1; ++i) {
+        u8 d = kZoned[s[i]];
+        if (d > 9) return false;
+        v = v * 10 + d;
     }
-    if (d <= 9 && (z == 0xD || z == 0xB)) {
-        x->neg = true;
-        return numdig(x, d);
-    }
-    if (!(kOvp[c] & OVP_IS)) return false;
-    x->neg = (kOvp[c] & OVP_NEG) != 0;
-    return numdig(x, kOvp[c] & 0x0F);
+    int d;
+    if (!zonedlast(s[n - 1], &d, neg)) return false;
+    *mag = v * 10 + static_cast<u64>(d);
+    return true;
 }
 
 // Read a number text whose length carries the flags RMVB_FLOAT and
@@ -299,9 +333,14 @@ bool mag2ll(u64 mag, bool neg, long long lo, long long hi, long long* v) {
 // Character (or zoned) text to an integer within [lo, hi], decimals
 // rounded away half-up.
 int text2ll(const char* text, int lenflags, long long lo, long long hi, long long* v) {
+    u64 mag;
+    bool neg;
+    if ((lenflags & CV_ZONED) && lenflags <= 0xFFFF && text != nullptr) {
+        const u8* s = reinterpret_cast<const u8*>(text);
+        return zonedmag(s, lenflags & CV_LENMASK, &mag, &neg) && mag2ll(mag, neg, lo, hi, v) ? 0 : 1;
+    }
     NUMT x;
     DIGS r;
-    u64 mag;
     if (!numscan(text, lenflags & ~RMVB_FLOAT, &x)) return 1;
     numround(x, 0, &r);
     if (!digs2u(r, &mag) || !mag2ll(mag, r.neg, lo, hi, v)) return 1;
@@ -364,13 +403,65 @@ int packdigs(char* t, int len, const DIGS& r) {
     return 0;
 }
 
+// Two digits a byte: kBcd[v] for v = 0 to 99; kPk2[b] the value of a
+// byte of two digit nibbles, 255 when either nibble is above 9.
+constexpr std::array<u8, 100> kBcd = [] {
+    std::array<u8, 100> t{};
+    for (int v = 0; v < 100; ++v) t[v] = static_cast<u8>((v / 10) << 4 | (v % 10));
+    return t;
+}();
+constexpr std::array<u8, 256> kPk2 = [] {
+    std::array<u8, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = (b >> 4) <= 9 && (b & 15) <= 9 ? static_cast<u8>((b >> 4) * 10 + (b & 15)) : 255;
+    return t;
+}();
+constexpr std::array<u64, 20> kPow10 = [] {
+    std::array<u64, 20> t{};
+    t[0] = 1;
+    for (int k = 1; k < 20; ++k) t[k] = t[k - 1] * 10;
+    return t;
+}();
+
 // A 64-bit integer into a packed field with a number of decimals.
+// Without decimals the digits go two a byte straight from the value.
 int packint(char* t, int len, int decimals, long long v) {
-    if (decimals <= 0 && len > 16) return CV_PACK16;
-    DIGS r;
     u64 mag = v < 0 ? 0 - static_cast<u64>(v) : static_cast<u64>(v);
-    u2digs(mag, v < 0, decimals > 0 ? decimals : 0, &r);
-    return packdigs(t, len, r);
+    if (decimals > 0) {
+        DIGS r;
+        u2digs(mag, v < 0, decimals, &r);
+        return packdigs(t, len, r);
+    }
+    if (len > 16) return CV_PACK16;
+    if (len <= 0 || t == nullptr || (len < 10 && mag >= kPow10[2 * len - 1])) return 1;
+    u8* p = reinterpret_cast<u8*>(t);
+    std::memset(p, 0, static_cast<std::size_t>(len));
+    p[len - 1] = static_cast<u8>((mag % 10) << 4 | (v < 0 ? 0x0D : 0x0C));
+    mag /= 10;
+    for (int k = len - 2; mag != 0; --k, mag /= 100) p[k] = kBcd[mag % 100];
+    return 0;
+}
+
+// Packed without dropped digits and with at most 19 significant digits,
+// two digits a byte.  -1 when the field needs the general path.
+int unpackfast(const u8* p, int len, bool sign, u64* mag, bool* neg) {
+    int i = 0;
+    while (i < len - 1 && p[i] == 0) ++i;
+    if (2 * (len - 1 - i) + (sign ? 1 : 2) > 19) return -1;
+    u64 v = 0;
+    for (; i < len - 1; ++i) {
+        if (kPk2[p[i]] > 99) return CV_BADPACK;
+        v = v * 100 + kPk2[p[i]];
+    }
+    u8 b = p[len - 1];
+    if (!sign) {
+        if (kPk2[b] > 99) return CV_BADPACK;
+        *mag = v * 100 + kPk2[b], *neg = false;
+        return 0;
+    }
+    if ((b >> 4) > 9 || (b & 0x0F) < 0x0A) return CV_BADPACK;
+    *mag = v * 10 + (b >> 4);
+    *neg = (b & 0x0F) == 0x0B || (b & 0x0F) == 0x0D;
+    return 0;
 }
 
 // Decode a packed field (sign nibble last) or an unsigned packed field to
@@ -381,6 +472,10 @@ int packint(char* t, int len, int decimals, long long v) {
 int unpack(const char* field, int len, bool sign, int drop, u64* mag, bool* neg) {
     if (len <= 0 || len > 0x3FFFFFFF || field == nullptr) return 1;
     const u8* p = reinterpret_cast<const u8*>(field);
+    if (drop <= 0) {
+        int rc = unpackfast(p, len, sign, mag, neg);
+        if (rc >= 0) return rc;
+    }
     int nd = sign ? 2 * len - 1 : 2 * len;
     int keep = drop <= 0 ? nd : drop >= nd ? 0 : nd - drop;
     int firstj = drop > nd ? -1 : keep;        // the first dropped digit, if inside
