@@ -103,7 +103,8 @@ bool numdig(NUMT* x, int d) {
 }
 
 bool isdig(u8 c) { return kNumCls[c] == NC_DIGIT; }
-bool isupper2(u8 a, u8 b, char x, char y) {
+// The two letters x y in either case.
+bool ispair(u8 a, u8 b, char x, char y) {
     return (a == x || a == x + 32) && (b == y || b == y + 32);
 }
 
@@ -123,14 +124,14 @@ bool numexp(const u8* s, int n, int* i, NUMT* x) {
 }
 
 // What follows the digits: an overpunch letter on the last digit (or
-// standing alone as the only character), or a
-// trailing "+", "-", "CR" or "DB" (either case), then blanks only.  Any
-// other character fails.  A second sign next to a leading one fails.
+// standing alone), or a trailing "+", "-", "CR" or "DB" (either case),
+// then blanks only.  Any other character fails, and so does a trailing
+// sign after a leading one.
 bool numtail(const u8* s, int n, int i, int start, bool lead, NUMT* x) {
     int sign = 0;  // 1 positive, -1 negative
     if (i < n) {
         u8 c = s[i];
-        if (i + 1 < n && (isupper2(c, s[i + 1], 'C', 'R') || isupper2(c, s[i + 1], 'D', 'B'))) {
+        if (i + 1 < n && (ispair(c, s[i + 1], 'C', 'R') || ispair(c, s[i + 1], 'D', 'B'))) {
             sign = -1, i += 2;
         } else if ((kOvp[c] & OVP_IS) && !x->hasexp && (i == start || isdig(s[i - 1]))) {
             if (!numdig(x, kOvp[c] & 0x0F)) return false;
@@ -335,7 +336,7 @@ bool mag2ll(u64 mag, bool neg, long long lo, long long hi, long long* v) {
 int text2ll(const char* text, int lenflags, long long lo, long long hi, long long* v) {
     u64 mag;
     bool neg;
-    if ((lenflags & CV_ZONED) && lenflags <= 0xFFFF && text != nullptr) {
+    if ((lenflags & CV_ZONED) && lenflags >= 0 && lenflags <= 0xFFFF && text != nullptr) {
         const u8* s = reinterpret_cast<const u8*>(text);
         return zonedmag(s, lenflags & CV_LENMASK, &mag, &neg) && mag2ll(mag, neg, lo, hi, v) ? 0 : 1;
     }
