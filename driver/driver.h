@@ -106,6 +106,19 @@ struct CMV {
     unsigned char* worka;       // the work area
     std::int64_t  worklen;      // bytes of the work area
     FFREC*        ffhead;       // the run's files, in order of definition
+    void*         begblk;       // the block "beg" as the memory manager gave it
+    char*         wline;        // the 528-byte statement work line (in "beg")
+    char*         ctlname;      // statement file from -ctl or "<" (tag "ctl"), or null
+    TK*           tkctl;        // the -CTL token, blamed for statement-file errors
+    TK*           tkcmt;        // the comment token of the statement, for the listing
+    char*         parmstmt;     // statements made from the parameter string (tag "pstm"), or null
+    std::int32_t  parmstlen;    // bytes of parmstmt
+    std::uint32_t drvsw;        // CM_DRV_* below
+    char          namval[9];    // name given by -nam, 1 to 8 characters and NUL
+    char*         logname;      // log file from -log (tag "log"), or null
+    char**        argvp;        // the run's copy of the arguments (tag "arg")
+    std::int32_t  optrngn;      // entries of optrng in use
+    std::int32_t  optrng[16][2];// spans of the parameter string consumed by options (from, to)
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");
@@ -117,6 +130,22 @@ constexpr std::uint32_t CM_STMT_CARD = 0x80;  // data cards follow the statement
 constexpr std::uint32_t CM_LINE_REST = 0x08;  // the rest of the line is not statements
 // CMV.termsw
 constexpr std::uint32_t CM_TERM_STDIN = 0x08; // standard input is a terminal
+// CMV.drvsw
+constexpr std::uint32_t CM_DRV_LOGDONE = 0x01;  // the log line (heading and date) was written
+constexpr std::uint32_t CM_DRV_VERSION = 0x02;  // -V: version request
+constexpr std::uint32_t CM_DRV_LOGFILE = 0x04;  // the log is a file opened by -log
+constexpr std::uint32_t CM_DRV_NOTRAP  = 0x08;  // -notr or -notrap: signals are not trapped
+
+// CMV.lstsw and OPTB.lstsw: listing switches
+constexpr std::uint32_t LST_REPORT = 0x04;   // report mode
+constexpr std::uint32_t LST_SUM0   = 0x10;   // summary level 0: no summary
+constexpr std::uint32_t LST_NOSTMT = 0x20;   // statements are not listed
+constexpr std::uint32_t LST_SUM1   = 0x100;  // summary level 1
+constexpr std::uint32_t LST_SUM2   = 0x200;  // summary level 2, the default
+constexpr std::uint32_t LST_SUM3   = 0x400;  // summary level 3
+// OPTB.logsw: log switches
+constexpr std::uint32_t LOG_NOSTMTERR = 0x01; // first statement error not copied to the log
+constexpr std::uint32_t LOG_NOSELERR  = 0x02; // first selection-time error not copied to the log
 
 // cmsw4 bits the driver reads or sets
 constexpr std::uint32_t SW4_INCLUDE  = 0x100;   // INCLUDE switched the statement source
@@ -137,7 +166,34 @@ extern int           savsiz;    // saved-line block size, 4096
 extern volatile int  cmsigtot;  // signals intercepted so far
 extern volatile int  cmsig_id;  // number of the last signal intercepted
 
+extern volatile int  cmsigterm; // 1 while an intercepted SIGTERM awaits the run's check
+
 int  tvlgg(int argc, char** argv);  // the run; result is the exit code
 int  ab_set(int on);                // install or remove the signal trap
 void ab_rtn(int signo);             // the signal handler
+void ab_logfd(int fd);              // the descriptor the handler writes its line to
+void ab_poll(CMV* c);               // ends the run with 88 when a SIGTERM is pending
+[[noreturn]] void ab_end(CMV* c);   // the orderly end after SIGTERM: summary, close, exit 88
+int  exitcode(long long retcd);     // the process exit status for a return code
+
+// Test seam: when set, called at every step of the driver with the step's
+// progress letter, before the check for a pending SIGTERM.  Null in runs.
+extern void (*tvlgg_hook)(CMV* c, int step);
+
+// Command-line helpers (tvlarg.cpp).
+constexpr int ARG_MAXLINE = 515;    // longest parameter string
+constexpr int ARG_MAXSPAN = 528;    // longest argument span redoarg rejoins
+void  corscan(GCCB* gc, int argc, char** argv);
+int   redoarg(CMV* c, int argc, char** argv);
+char* argbeg(char* arg);
+char* rdct(CMV* c, int kind, const char* value, char** name, int* len);
+int   cblgcmd(char* buf, int size, int argc, char** argv);
+int   optscan(CMV* c, int argc, char** argv);
+// rdct kinds
+constexpr int RDCT_CTL = 1;   // -ctl, "<" or 0xAE: statement file
+constexpr int RDCT_LST = 2;   // -lst: listing file
+constexpr int RDCT_LOG = 3;   // -log: log file
+// Parameter string (tvlparm.cpp).
+int  parmstr(CMV* c, int argc, char** argv);
+void parmfree(CMV* c);
 int  tvlaa(CMV* c);                 // run preparation

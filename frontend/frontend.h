@@ -43,6 +43,34 @@ constexpr std::uint32_t TK_LPAR    = 0x400000;    // the token is "("
 constexpr std::uint32_t TK_RPAR    = 0x800000;    // the token is ")"
 constexpr std::uint32_t TK_FRESH   = 0x10000000;  // fresh record, not yet filled
 constexpr std::uint32_t TK_END     = 0x20000000;  // end marker of the chain
+constexpr std::uint32_t TK_EQV1    = 0x100;       // EQU substitution: value token of an entry
+constexpr std::uint32_t TK_EQV2    = 0x200;       // EQU substitution: value token of an entry
+constexpr std::uint32_t TK_EQNAME  = 0x400;       // the token names an EQU entry
+constexpr std::uint32_t TK_EQSKIP  = 0x800;       // stepped over by tokdel without being consumed
+constexpr std::uint32_t TK_EQDONE  = 0x4000;      // consumed EQU name (0x100|0x200|0x400 moved here)
+constexpr std::uint32_t TK_SPLIT   = 0x10000;     // split; srclen still covers the whole word
+constexpr std::uint32_t TK_PIECE   = 0x20000;     // a piece of a split word
+
+// tvltokn's sep argument: the separator in the low byte, and these flags.
+constexpr int TOKN_PARM  = 0x100;  // parameter-string mode: no bracket tokens, no splitting
+constexpr int TOKN_TERM  = 0x200;  // put LF and NUL at position len for the call, restore after
+constexpr int TOKN_HEXMAX = 279;   // bytes of the hexadecimal literal value area
+
+// Tokenizer (tvltokn.cpp).  The chain hangs from CMV.tkhead; tkc is the
+// current token.
+char* tvltokn(CMV* c, char* text, int len, int sep);
+char* tokt(const char* list);
+char* tokdel();
+void  tokbad(int err);
+TK*   tokdata();
+TK*   tokmake();
+TK*   tokprep();
+void  tokreld(TK* t);
+void  tokfix(const char* value, int len);
+char* inlist(const char* list, const char* word, int len, TK* tk);
+char* openquo(char* text, int sep);
+int   strlen_ntb(const char* s, int len);
+void  tokfree(CMV* c);   // release the whole token chain at the end of the run
 
 // CN_TYP1: statement kinds.  ORDER CN_TYP1
 constexpr int CN_NOW    = 1;
@@ -151,3 +179,7 @@ constexpr int FN_MSG  = 8;   // the message file, read as lines, searched for
 constexpr int FN_SRC  = 16;  // a statement source, read as lines
 constexpr int FN_LST  = 32;  // the print listing, written as lines
 FFREC* tvlfn(CMV* c, int how, const char* name, int len);
+// @-names (tvlvn.cpp).
+AT*  atmake(const char* name, int len);
+int  atupdv(AT* at, long long value);
+int  atkillc(CMV* c);
