@@ -28,6 +28,7 @@
 #include "driver/driver.h"
 #include "report/report.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -360,10 +361,9 @@ char* cutcomment(CUT& k, char* p, bool* stop) {
     } else {
         while (e < k.end && *e != '\n' && *e != '\r' && !issep(k, *e)) ++e;
     }
-    TK* t = newtok(p, TK_WORD | TK_DELIM | TK_USED);
+    TK* t = newtok(p, TK_DELIM | TK_USED);
     t->srclen = static_cast<std::int32_t>(e - p);
     tokfix(p, t->srclen);
-    t->flags &= ~TK_WORD;
     k.c->tkcmt = t;
     if (e < k.end && *e == '\r') {
         if (e[1] == '\n') return e + 1;  // CR LF: a line feed
@@ -475,7 +475,7 @@ char* tvltokn(CMV* c, char* text, int len, int sep) {
     // stale records; that comes with EQU substitution.)
     TK* endm = tokprep();
     endm->flags = TK_END;
-    tkc = c->tkhead;
+    tkc = c->tkhead != endm ? c->tkhead : nullptr;
     if (sep & TOKN_TERM) {
         text[len] = saved[0];
         text[len + 1] = saved[1];
@@ -500,7 +500,7 @@ TK* tokdata() {
 // Consume tkc and move tkc to the next unused token (null at the end
 // marker).  Returns the consumed token's text.
 char* tokdel() {
-    if (!tkc) errlogic(3202);
+    if (!tkc || (tkc->flags & TK_END)) errlogic(3202);
     TK* t = tkc;
     t->flags |= TK_USED;
     constexpr std::uint32_t kEqGroup = TK_EQV1 | TK_EQV2 | TK_EQNAME;
