@@ -5,6 +5,7 @@
 
 #include "driver/driver.h"
 #include "frontend/frontend.h"
+#include "tests/runctx.h"
 #include "tests/testutil.h"
 
 #include <fcntl.h>
@@ -388,24 +389,13 @@ TEST(ab_rtn, NotrapLeavesTheDefaultAction) {
 // Command-line helpers on their own
 // ---------------------------------------------------------------------------
 
-// A run context of its own for the helpers, with cm pointing to it.
-class Helpers : public ::testing::Test {
+// The helpers' own run context; the names they keep are released after.
+class Helpers : public tvt::RunCtx {
 protected:
-    GCCB gc{};
-    OPTB opt{};
-    CMV  ctx{};
-    void SetUp() override {
-        opt.sep = '!';
-        opt.contmax = 4096;
-        ctx.gccb = &gc;
-        ctx.optp = &opt;
-        ctx.logfp = stderr;
-        cm = &ctx;
-    }
     void TearDown() override {
         cblgcorf(&gc, &ctx.ctlname, "ctl");
         cblgcorf(&gc, &ctx.lstname, "lst");
-        cm = nullptr;
+        RunCtx::TearDown();
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "driver/driver.h"
 #include "frontend/frontend.h"
+#include "tests/runctx.h"
 
 #include <cstring>
 #include <string>
@@ -14,24 +15,13 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// A run context of its own, with cm pointing to it.
-class Tok : public ::testing::Test {
+// A run context of its own; the token chain is released after.
+class Tok : public tvt::RunCtx {
 protected:
-    GCCB        gc{};
-    OPTB        opt{};
-    CMV         ctx{};
     std::string buf;  // the text being cut; tokens point into it
-    void SetUp() override {
-        opt.sep = '!';
-        opt.contmax = 4096;
-        ctx.gccb = &gc;
-        ctx.optp = &opt;
-        ctx.logfp = stderr;
-        cm = &ctx;
-    }
     void TearDown() override {
         tokfree(&ctx);
-        cm = nullptr;
+        RunCtx::TearDown();
     }
     // Cut text (separator "!"); mode adds TOKN_PARM for the parameter string.
     char* cut(std::string_view text, int mode = TOKN_PARM) {
@@ -122,9 +112,30 @@ TEST_F(tvltokn_t, CommentIsNoDataToken) {
     EXPECT_EQ(TK_DELIM | TK_USED, t[1]->flags);
     EXPECT_EQ(t[1], ctx.tkcmt);
     EXPECT_EQ(1, ctx.tkcnt);
-    // It ends at the separator.
-    char* rest = cut("* a!B");
-    EXPECT_EQ(buf.data() + 4, rest);
+    struct Row {
+        const char*      name;
+        std::string_view text;
+        int              sep;
+        std::string_view comment;
+        int              rest;  // offset of the result, -1 for null
+    };
+    const Row rows[] = {
+        {"ends at the separator", "* a!B", '!', "* a", 4},
+        {"a lone CR ends the statement", "* a\rB", '!', "* a", 4},
+        {"CR LF is a line feed", "* a\r\nB", '!', "* a", -1},
+        {"*< first runs to the end", "*<a!B", '!', "*<a!B", -1},
+        {"no separator: to the end", "A * a!B", 0, "* a!B", -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        buf.assign(row.text);
+        buf += "\n";
+        buf += '\0';
+        char* rest = tvltokn(&ctx, buf.data(), static_cast<int>(row.text.size()), row.sep | TOKN_PARM);
+        ASSERT_NE(nullptr, ctx.tkcmt);
+        EXPECT_EQ(row.comment, val(ctx.tkcmt));
+        EXPECT_EQ(row.rest < 0 ? nullptr : buf.data() + row.rest, rest);
+    }
 }
 
 TEST_F(tvltokn_t, StatementModeMakesBracketTokens) {
