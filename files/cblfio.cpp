@@ -154,7 +154,7 @@ char* cblferrx(FFCB* fc, const char* text) {
 }
 
 // Set the file's text (unless one is kept) and report it.
-static char* fail(FFCB* fc, const char* text) {
+[[gnu::noinline, gnu::cold]] static char* fail(FFCB* fc, const char* text) {
     errm_set(fc->ffrec, text);
     return cblferrx(fc, text);
 }
@@ -319,7 +319,8 @@ int allocbuf(FFCB* fc, std::int64_t size) {
         return 0;  // same size and the guard intact: keep it
     if (f->buf) cblgcorf(fgc(fc), &f->buf, "ffbf");
     long n = static_cast<long>(std::max<std::int64_t>(size + 16, 272));
-    f->buf = static_cast<unsigned char*>(cblgcore(fgc(fc), n, 0, "buf"));
+    // Not filled: only bytes that a read or a write put there are ever looked at.
+    f->buf = static_cast<unsigned char*>(cblgcore(fgc(fc), n, -1, "buf"));
     std::memcpy(f->buf + size, kGuard, sizeof kGuard);
     f->iosize = size;
     return 0;
@@ -393,7 +394,7 @@ static bool sizeup(FFREC* f) {
     return true;
 }
 
-static char* fio_close(FFCB* fc, bool closeit);
+[[gnu::noinline]] static char* fio_close(FFCB* fc, bool closeit);
 
 static const char* typecheck(const FFREC* f) {
     switch (f->ftype) {
@@ -408,7 +409,7 @@ static const char* typecheck(const FFREC* f) {
     }
 }
 
-static char* fio_open(FFCB* fc) {
+[[gnu::noinline]] static char* fio_open(FFCB* fc) {
     FFREC* f = fc->ffrec;
     if (f->ftype == FT_CLIP) return fail(fc, "WIN ok.");
     if (f->sflags & FS_OPEN) {
@@ -490,7 +491,7 @@ static std::int64_t rawread(FFCB* fc, unsigned char* p, std::int64_t room) {
 }
 
 // Move the unread tail to the front and read once: 1 data, 0 end of data, -1 error.
-static int topupbuf(FFCB* fc) {
+[[gnu::noinline]] static int topupbuf(FFCB* fc) {
     FFREC* f = fc->ffrec;
     tr(fc, 1, 'T');
     if (f->bufoff > 0 && f->unread > 0)
@@ -643,7 +644,7 @@ static Cut cutline(FFCB* fc, Piece& r) {
     int dl = 0;
     if (f->eollen == 0) {  // EOL=NO: records of the current fixed length
         n = f->curfix;
-        if (n < 1) {
+        if (n < 1 || n > f->bufsize) {
             errm_set(f, "Inval curr LRECL for EOL=NO input.");
             return Cut::Err;
         }
@@ -810,7 +811,7 @@ static Cut cutone(FFCB* fc, Piece& r) {
 }
 
 // End of data: fill the caller's area over the previous record; null.
-static char* eodret(FFCB* fc, char* rec, std::int64_t len, std::int64_t prev) {
+[[gnu::noinline]] static char* eodret(FFCB* fc, char* rec, std::int64_t len, std::int64_t prev) {
     FFREC* f = fc->ffrec;
     f->sflags |= FS_EOD;
     if (rec && (f->dflags & DF_FILL) && prev > 0 && prev <= len)
@@ -880,6 +881,10 @@ static char* fio_read(FFCB* fc, char* rec, std::int64_t len) {
         case Cut::Err:  return cblferrx(fc, nullptr);
         case Cut::Skip: break;
         case Cut::More: {
+            if (f->unread >= f->iosize) {  // a full buffer that still holds no record
+                errm_set(f, f->recfm == RF_FIXED ? "FI .rf logic." : "FI .rv logic.");
+                return cblferrx(fc, nullptr);
+            }
             int t = topupbuf(fc);
             if (t < 0) return cblferrx(fc, nullptr);
             if (t == 0) return eodret(fc, rec, len, prev);
@@ -979,7 +984,7 @@ static bool wvar(FFCB* fc, const char* rec, std::int64_t n) {
     // The largest data a descriptor can carry, and LRECL.
     std::int64_t cap = f->recfm == RF_MFV ? 0x0FFF : f->recfm == RF_VAR ? 0xFFFF - 4 : 0xFFFF;
     if (bdw) cap = std::min(cap, blkmax - 8);
-    cap = std::min(cap, f->lrecl - dw);
+    cap = std::max<std::int64_t>(std::min(cap, f->lrecl - dw), 0);
     n = trimfill(f, rec, n);
     if (n > cap) {
         n = trimfill(f, rec, cap);
@@ -1139,6 +1144,8 @@ char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
     case F_FLUSH:  return fio_close(fc, false);
     case F_READ:
         if (!(f->sflags & FS_WASOPEN) && !fio_open(fc)) return nullptr;
+        if (!(f->mode & (FM_IN | FM_UPD)) && (f->sflags & FS_OPEN))  // its buffer holds output
+            return fail(fc, "File not open for input.");
         return fio_read(fc, record, length);
     case F_RKEQ:
     case F_RKGE:

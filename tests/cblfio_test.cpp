@@ -498,6 +498,21 @@ TEST_F(cblfio, RefusesWhatItCannotDo) {
     g->curfix = 0;
     EXPECT_EQ(nullptr, io(g, F_READ));
     EXPECT_EQ("Inval curr LRECL for EOL=NO input.", S(fc->errm));
+    // Reading a file that is being written would lose its output.
+    FFREC* o = def(path("out"), FM_OUT, RF_LINE);
+    ASSERT_NE(nullptr, io(o, F_WRITE, "kept"));
+    EXPECT_EQ(nullptr, io(o, F_READ));
+    EXPECT_EQ("File not open for input.", S(fc->errm));
+    io(o, F_CLOSE);
+    EXPECT_EQ("kept\n"s, tvt::slurp(path("out")));
+    // A clipboard file, and keyed access to V records without LRECL.
+    FFREC* w = def(p, FM_IN, RF_LINE);
+    w->ftype = FT_CLIP;
+    EXPECT_EQ(nullptr, io(w, F_OPEN));
+    EXPECT_EQ("WIN ok.", S(fc->errm));
+    FFREC* k = def(p, FM_IN, RF_VAR, 0, 0, DF_KEYED);
+    EXPECT_EQ(nullptr, io(k, F_OPEN));
+    EXPECT_EQ("LRECL (max) reqd for RECFM=V Keyed access.", S(fc->errm));
     // A directory file, and a block smaller than a record.
     FFREC* d = def(dir, FM_IN, RF_LINE);
     d->ftype = FT_DIR;
@@ -530,6 +545,39 @@ TEST_F(cblfio, StreamsInStreamDataAndDummy) {
     in->stream = s;
     EXPECT_EQ((std::vector<std::string>{"a", "b", "/* end", "c"}), readall(in));
     std::fclose(s);
+}
+
+TEST_F(cblfio, ReadsATerminalLineByLine) {
+    // A terminal: lines come one read at a time, and for a file whose name
+    // begins with C a line "/*" ends the data.
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(m, 0);
+    ASSERT_EQ(0, grantpt(m));
+    ASSERT_EQ(0, unlockpt(m));
+    FILE* s = std::fopen(ptsname(m), "r");
+    ASSERT_NE(nullptr, s);
+    const char typed[] = "one\ntwo\n/*\nthree\n";
+    ASSERT_EQ(static_cast<ssize_t>(sizeof typed - 1), ::write(m, typed, sizeof typed - 1));
+    FFREC* f = def("CARD", FM_IN, RF_LINE, 0, 0, DF_STDSTRM);
+    std::memcpy(f->fileid, "CARD    ", 8);
+    f->stream = s;
+    EXPECT_EQ((std::vector<std::string>{"one", "two"}), readall(f));
+    EXPECT_TRUE(f->dflags & DF_TERMINAL);
+    std::fclose(s);
+    ::close(m);
+}
+
+TEST_F(cblfio, KeepsAnIntactBufferAndReplacesABrokenOne) {
+    FFREC* f = def(path("x"), FM_IN, RF_LINE);
+    fc->ffrec = f;
+    ASSERT_EQ(0, allocbuf(fc, 5000));
+    unsigned char* first = f->buf;
+    EXPECT_EQ("<<<FFREC buf>>>"s, std::string(reinterpret_cast<char*>(first) + 5000));
+    ASSERT_EQ(0, allocbuf(fc, 5000));
+    EXPECT_EQ(first, f->buf);  // same size, guard intact: kept
+    first[5003] = 'X';         // an overrun into the guard
+    ASSERT_EQ(0, allocbuf(fc, 5000));
+    EXPECT_EQ("<<<FFREC buf>>>"s, std::string(reinterpret_cast<char*>(f->buf) + 5000));
 }
 
 TEST_F(cblfio, FindsAMissingInputAlongPath) {
