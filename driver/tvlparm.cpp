@@ -78,7 +78,7 @@ void walktok(CMV* c, TK* t, PVAL* vals, int* nval) {
             tkc = n;
             tokdel();
         }
-    } else if (tokt("X,Z,-CTL,-LST,-LOG,-NAM")) {
+    } else if (tokt("-CTL,-LST,-LOG,-NAM")) {
         ctltoken(c, t);
     } else if ((t->flags & TK_WORD) && (t->text[0] == '<' || static_cast<unsigned char>(t->text[0]) == 0xAE)) {
         ctltoken(c, t);
