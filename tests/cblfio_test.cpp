@@ -611,6 +611,54 @@ TEST_F(cblfio, FillsTheAreaOverTheLongerRecord) {
     EXPECT_EQ("******...."s, std::string(area, 10));  // end of data: the 2 bytes of "ab" filled
 }
 
+TEST_F(cblfio, RejectsBadDescriptorWords) {
+    struct Row { const char* name; int recfm; std::int64_t lrecl, blk; std::uint32_t df; const char* hex; const char* text; };
+    const Row rows[] = {
+        {"RDW of 3", RF_VAR, 50, 100, DF_NOBDW, "0003 0000 41", "RECFM=V invalid BDW/RDW (Blk/Rec Desc Word)."},
+        {"RDW bytes 2-3", RF_VAR, 50, 100, DF_NOBDW, "0006 0001 4142", "RECFM=V invalid BDW/RDW (Blk/Rec Desc Word)."},
+        {"RDW over LRECL", RF_VAR, 10, 100, DF_NOBDW, "0020 0000 4142", "RECFM=V BDW/RDW value exceeds BLKSIZE or LRECL."},
+        // BDW 12 = 4 + 6 leaves no room for the second record of 6.
+        {"block overrun", RF_VAR, 50, 100, 0, "000C 0000 0006 0000 4142 0006 0000 4344",
+         "RECFM=V data exceeds BDW value."},
+        // BDW 20, but the file ends after 10 bytes.
+        {"block cut short", RF_VAR, 50, 100, 0, "0014 0000 0006 0000 4142",
+         "RECFM=V/V2/MFV insuff data for RDW on final rec."},
+        // 0x00FF + 2 = 257 bytes, BLKSIZE 100.
+        {"V2 over block", RF_V2, 0, 100, 0, "00FF 4142", "RECFM=V/V2/MFV len in RDW > bufsize."},
+        {"V2 cut short", RF_V2, 0, 100, 0, "0005 4142", "RECFM=V/V2/MFV insuff data for RDW on final rec."},
+        {"V3 two bytes", RF_V3, 0, 100, 0, "80 00", "RECFM=V/V2/MFV desc word too short."},
+        {"MFV no header", RF_MFV, 0, 100, 0, "4003 414243 00", "RECFM=MFV Header missing/inval."},
+    };
+    std::string p = path("bad");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::fclose(log);
+        log = std::tmpfile();
+        ctx.logfp = log;
+        ::unlink(p.c_str());
+        tvt::spit(p, unhex(r.hex));
+        FFREC* f = def(p, FM_IN, r.recfm, r.lrecl, r.blk, r.df | DF_NORDW);
+        fc->ffrec = f;
+        while (::cblfio(fc, F_READ, nullptr, 0)) {
+        }
+        EXPECT_EQ(std::string(r.text), S(fc->errm));
+        EXPECT_EQ("cblfio: "s + r.text + "  (Input) F=\"" + p + "\"\n", logtext());
+        io(f, F_CLOSE);
+    }
+}
+
+TEST_F(cblfio, WritesToAStandardStream) {
+    FILE* s = std::tmpfile();
+    FFREC* f = def("STDOUT", FM_OUT, RF_LINE, 0, 0, DF_STDSTRM);
+    f->stream = s;
+    writeall(f, {"one", "two"});
+    std::rewind(s);  // still open: a standard stream is not closed
+    char got[16] = {};
+    EXPECT_EQ(8u, std::fread(got, 1, sizeof got, s));
+    EXPECT_EQ("one\ntwo\n"s, std::string(got));
+    std::fclose(s);
+}
+
 // ---------------------------------------------------------------------------
 
 // Random bytes and every truncation of a valid file, read as each variable
