@@ -36,6 +36,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -598,6 +602,29 @@ static Cut cutfix(FFCB* fc, Piece& r) {
     return Cut::Rec;
 }
 
+// Offset of the first CR or LF in p[0, lim), or -1.  The vector loop may
+// look at up to 15 bytes past lim: they lie inside the buffer or its guard
+// (p + lim never passes the buffer's usable end) and are masked off.
+static std::int64_t findcrlf(const unsigned char* p, std::int64_t lim) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (std::int64_t i = 0; i < lim; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        if (m) {
+            std::int64_t k = i + __builtin_ctz(m);
+            return k < lim ? k : -1;
+        }
+    }
+    return -1;
+#else
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(lim));
+    std::int64_t upto = lf ? static_cast<const unsigned char*>(lf) - p : lim;
+    const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(upto));
+    return cr ? static_cast<const unsigned char*>(cr) - p : lf ? upto : -1;
+#endif
+}
+
 // Find the end of a line in p[0, lim): its length, or -1; dl gets the delimiter length.
 static std::int64_t findeol(FFREC* f, const unsigned char* p, std::int64_t lim, std::int64_t avail,
                             int& dl, bool& more) {
@@ -619,14 +646,12 @@ static std::int64_t findeol(FFREC* f, const unsigned char* p, std::int64_t lim, 
         return -1;
     }
     // CR, LF or CR LF
-    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(lim));
-    std::int64_t upto = lf ? static_cast<const unsigned char*>(lf) - p : lim;
-    const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(upto));
-    if (!cr) {
+    std::int64_t i = findcrlf(p, lim);
+    if (i < 0) return -1;
+    if (p[i] == '\n') {
         dl = 1;
-        return lf ? upto : -1;
+        return i;
     }
-    std::int64_t i = static_cast<const unsigned char*>(cr) - p;
     if (i + 1 >= avail && !atend(f)) {
         more = true;  // a CR as the last byte read: the LF may follow
         return -1;
@@ -943,7 +968,8 @@ static bool wline(FFCB* fc, const char* rec, std::int64_t n) {
     if (!room(fc, n + f->eollen)) return false;
     unsigned char* o = f->buf + f->bufoff;
     std::memcpy(o, rec, static_cast<std::size_t>(n));
-    if (f->eollen > 0) std::memcpy(o + n, f->eol, static_cast<std::size_t>(f->eollen));
+    if (f->eollen == 1) o[n] = static_cast<unsigned char>(f->eol[0]);
+    else if (f->eollen > 0) std::memcpy(o + n, f->eol, static_cast<std::size_t>(f->eollen));
     f->bufoff += n + f->eollen;
     f->reclen = n;
     return true;
@@ -1038,7 +1064,7 @@ static bool usable(FFCB* fc) {
 
 static char* fio_write(FFCB* fc, char* rec, std::int64_t len) {
     FFREC* f = fc->ffrec;
-    if (!usable(fc)) return nullptr;
+    if (!(f->sflags & FS_OPEN) && !usable(fc)) return nullptr;
     if (!(f->mode & FM_OUT)) return fail(fc, "File not open for output.");
     if (f->status == 16) {  // after a failed write, nothing more is added
         fc->errm = "Write failed.";
