@@ -119,9 +119,34 @@ struct CMV {
     char**        argvp;        // the run's copy of the arguments (tag "arg")
     std::int32_t  optrngn;      // entries of optrng in use
     std::int32_t  optrng[16][2];// spans of the parameter string consumed by options (from, to)
+    // Statement input (tvlin.cpp).
+    char*         ccfirst;      // first saved-line block (tag "cc1"), or null
+    char*         cccur;        // saved-line block being filled ("cc1" or "ccn")
+    char*         contbuf;      // continuation buffer, contsize bytes (tag "cdwk"), or null
+    std::int32_t  contsize;     // bytes of contbuf: OPTION CONTMAX, at least 4096
+    std::int32_t  contlen;      // bytes joined so far in contbuf, 0 outside a continuation
+    char*         contfirst;    // saved text of the first line of the continued statement
+    char*         stmtsav;      // saved text of the current physical line
+    char*         cardtext;     // data after END for the CARD input, lines ended by LF (tag "card")
+    std::int32_t  cardlen;      // bytes of cardtext
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");
+
+// A statement source, one per nesting level of INCLUDE (tag "ii"),
+// chained both ways from CMV.iihead; CMV.iicur is the one being read.
+struct II {
+    II*           next;      // the source included from this one (newer), or null
+    II*           prev;      // the source that included this one (older), or null
+    FFREC*        file;      // the file entry of the source (statement-source kind)
+    char*         rest;      // rest of the INCLUDE line, kept while the included source is read (tag "iibuf")
+    std::int32_t  restlen;   // bytes of rest
+    char*         fname;     // the source's name, NUL-ended (tag "iifn")
+    std::int32_t  restcont;  // 0x1: rest is a continued text (first saved line restfirst); 0x2: of the parameter string
+    char*         restfirst; // saved text of the first line of the rest
+    std::int32_t  restoff;   // offset in rest where its next statement begins
+};
+static_assert(std::is_trivially_copyable_v<II> && std::is_trivially_destructible_v<II>);
 
 // CMV.stmtsw
 constexpr std::uint32_t CM_STMT_SUSP = 0x40;  // a SUSP statement was analysed
@@ -197,3 +222,23 @@ constexpr int RDCT_LOG = 3;   // -log: log file
 int  parmstr(CMV* c, int argc, char** argv);
 void parmfree(CMV* c);
 int  tvlaa(CMV* c);                 // run preparation
+
+// Statement input (tvlin.cpp).
+constexpr int WLINE_LEN  = 528;  // bytes of the statement work line
+constexpr int WLINE_PFX  = 10;   // its blank prefix; the text begins at the 11th byte
+constexpr int WLINE_READ = 516;  // read limit of a physical line into the work line
+int   tvlin(CMV* c, int plen);                // read and analyse every statement (plen: tvlinparm's result)
+int   tvlinparm(CMV* c);                      // close the parameter-string statements (before the prompt)
+int   optnam(CMV* c);                         // read the site options file
+void  stmtfree(CMV* c);                       // release sources, saved lines, buffers at the end of the run
+char* getphys(CMV* c, char* buf, int size);   // next physical line of the current source
+char* savphys(CMV* c, const char* text, int len);  // save a line; address of the saved text
+int   gotcont(CMV* c, const char* text, int len);  // append a line to the continuation buffer
+char* nextcont(char* text);                   // saved line after text in a continued statement
+int   col_adj(char* first, char** line, int* col);  // physical line of a joined-text column
+int   ctl_end(CMV* c, char* text, char* end); // close the parameter-string text; its length
+II*   iimake(const char* name, int len);      // open a statement source
+void  iiclose(CMV* c);                        // close the current source's file
+int   get_sl(const char* text);               // length of a saved line
+int   get_sn(const char* text);               // line number of a saved line
+void  ctlkill(CMV* c);                        // release the saved statement lines

@@ -91,6 +91,10 @@ struct CN {
     std::int32_t typ2;    // CN_TYP2: operation code of an action, comparison code of a condition
     std::int32_t selid;   // selection number (actions), or the negative count
     std::int32_t lineno;  // statement line number
+    std::int16_t colfirst;  // column (from 1) of the first token in its line
+    std::int16_t lnlast;    // line number of the last token
+    std::int16_t collast;   // column (from 1) of the last token's end
+    char*        srctext;   // saved text of the statement's first line (statement input)
 };
 static_assert(std::is_trivially_copyable_v<CN> && std::is_trivially_destructible_v<CN>);
 
@@ -183,3 +187,17 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len);
 AT*  atmake(const char* name, int len);
 int  atupdv(AT* at, long long value);
 int  atkillc(CMV* c);
+
+// Statement analysis (tvlctla.cpp): analyse the statement in the token
+// chain; its selection number for an action statement, else 0.
+int tvlctla(CMV* c);
+void cnkill(CMV* c);   // release the statement nodes
+// Find or make the entry of a parameter (%n) or environment (%name%)
+// reference that the tokenizer met.
+EQE* eqechk(CMV* c, const char* name, int len, TK* value);
+// Tokenizer additions for statement input and analysis (tvltokn.cpp).
+TK*   tokfu();                                  // first token analysis did not use, or null
+char* tokf(const char* list);                   // any token of the statement matching list
+char* tokrest();                                // give back the token tokdel consumed last
+char* openbkt(char* text, int sep);             // unbalanced bracket, or null
+int   tokchop(CMV* c);                          // split tkc at "%", "+" and "-"

@@ -3,23 +3,23 @@
 // lets the parsers consume the tokens.
 //
 // Exports: tvltokn (cut), tokt (consume the next token if it is one of a
-// keyword list), tokdel (consume the current token), tokdata (next data
+// keyword list), tokf (consume any token of the statement that matches a
+// list, patterns allowed), tokdel (consume the current token), tokrest
+// (give the last one back), tokdata (next data token), tokfu (first unused
 // token), tokbad (blame the current token), tokmake/tokprep/tokreld (token
-// records), tokfix (set a token's value), inlist (exact keyword test),
-// openquo (unclosed-quote test), strlen_ntb, tokfree (release the chain).
+// records), tokfix (set a token's value), tokchop (split a word at "%",
+// "+" and "-"), inlist (exact keyword test), openquo and openbkt (the
+// checks made before cutting), strlen_ntb, tokfree (release the chain).
 // Called by the run driver for the parameter string; statement input and
 // statement analysis call it for every statement.  Calls the memory
-// manager, seterr and errlogic.
+// manager, seterr, errlogic, eqechk (references met while splitting) and
+// cblmtch (patterns of tokf).
 //
-// Divisions: character classes; token records; values; the checks made
-// before cutting; cutting; consuming.
+// Divisions: character classes; token records; values; splitting; the
+// checks made before cutting; cutting; consuming and matching.
 //
-// Built so far: the cutting that the parameter string needs (words, quoted
-// strings, hexadecimal literals, comments, "=" and "," marks, the
-// separator) with bracket tokens for statements.  Splitting of words at
-// "%", "+" and "-" (tokchop), EQU groups (tokadj) and keywords given
-// through declared variables come with statement analysis; their places
-// are marked below.
+// EQU groups (tokadj) and keywords given through declared variables come
+// with statement analysis and declarations.
 //
 // A hexadecimal literal is paired from the right, so an odd leading digit
 // is a byte of its own:  X'1F2'  ->  digits 1 F 2  ->  01 F2  (2 bytes);
@@ -27,9 +27,11 @@
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
+#include "files/files.h"
 
 #include <array>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -179,6 +181,99 @@ int strlen_ntb(const char* s, int len) {
 }
 
 // ---------------------------------------------------------------------------
+// Splitting
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Bytes of the piece that begins at p (a "%", "+" or "-"): "%" and one
+// digit (a parameter reference), "%" to the next "%" (an environment
+// reference), else the single character.
+int piecelen(const char* p, const char* end) {
+    if (*p != '%') return 1;
+    if (p + 1 < end && p[1] >= '0' && p[1] <= '9') return 2;
+    for (const char* q = p + 1; q < end; ++q)
+        if (*q == '%') return static_cast<int>(q - p + 1);
+    return 1;
+}
+
+// The first place at or after from where a word splits ("%", "+", "-")
+// or a quoted value ("%" only); n when none.
+int splitat(const char* v, int from, int n, bool quoted) {
+    for (int i = from; i < n; ++i)
+        if (v[i] == '%' || (!quoted && (v[i] == '+' || v[i] == '-'))) return i;
+    return n;
+}
+
+// One piece of the split token t: the first piece is t itself (its source
+// length still covering the whole word), later ones new records after tkc.
+void piece(CMV* c, TK* t, const char* v, int off, int len, std::uint32_t kind, int srcoff) {
+    if (!(t->flags & TK_PIECE)) {
+        if (t->flags & TK_OWNCOPY) cblgcorf(c->gccb, &t->text, "tkwd");
+        t->flags = (t->flags & ~TK_OWNCOPY) | TK_SPLIT | TK_PIECE;
+    } else {
+        TK* n = tokprep();
+        n->flags = kind | TK_PIECE;
+        n->src = t->src + srcoff + off;
+        n->srclen = len;
+        c->tkcnt++;
+    }
+    tokfix(v + off, len);
+}
+
+}  // namespace
+
+// Split tkc: a word at "%", "+" and "-", a quoted string at "%".  The
+// piece that begins with the found character is "%" and a digit, "%" to
+// the next "%", or the single character; a reference of two or more
+// characters is registered (eqechk).  The token becomes the part before
+// (if any), the piece and the part after (if any, split again in turn),
+// each marked as a piece; tkc is left on the last.  A token that is all
+// piece is left alone.  Returns the number of tokens added.
+int tokchop(CMV* c) {
+    TK* t = tkc;
+    if (!t || (t->flags & (TK_HEX | TK_DELIM)) || t->len < 2) return 0;
+    bool quoted = (t->flags & (TK_APOS | TK_QUOT)) != 0;
+    int n = t->len;
+    int i = splitat(t->text, 0, n, quoted);
+    if (i == n) return 0;
+    if (i == 0 && piecelen(t->text, t->text + n) == n) {
+        if (n >= 2 && t->text[0] == '%') eqechk(c, t->text, n, nullptr);
+        return 0;
+    }
+    std::string v(t->text, static_cast<std::size_t>(n));  // the value, while t changes
+    std::uint32_t kind = t->flags & (TK_WORD | TK_APOS | TK_QUOT);
+    int srcoff = quoted ? 1 : 0;
+    int before = c->tkcnt;
+    for (int at = 0; at < n;) {
+        i = splitat(v.data(), at, n, quoted);
+        if (i > at) piece(c, t, v.data(), at, i - at, kind, srcoff);
+        if (i == n) break;
+        int pl = piecelen(v.data() + i, v.data() + n);
+        if (pl >= 2) eqechk(c, v.data() + i, pl, nullptr);
+        piece(c, t, v.data(), i, pl, kind, srcoff);
+        at = i + pl;
+    }
+    return c->tkcnt - before;
+}
+
+namespace {
+
+// Release the records behind the end marker.
+void tokcut(TK* endm) {
+    TK* t = endm->next;
+    endm->next = nullptr;
+    while (t) {
+        TK* n = t->next;
+        if (t->flags & TK_OWNCOPY) cblgcorf(cm->gccb, &t->text, "tkwd");
+        cblgcorf(cm->gccb, &t, "tkx");
+        t = n;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // Checks made before cutting
 // ---------------------------------------------------------------------------
 
@@ -195,8 +290,6 @@ char* openquo(char* text, int sep) {
     }
     return nullptr;
 }
-
-namespace {
 
 // The bracket that leaves the brackets unbalanced, or null.  Quoted texts
 // are skipped; a "*" or the separator ends the search.
@@ -219,6 +312,8 @@ char* openbkt(char* text, int sep) {
     }
     return depth > 0 ? lastopen : nullptr;
 }
+
+namespace {
 
 // The whole text as one blamed token, after an error found before cutting.
 void wholetok(CUT& k, int err) {
@@ -306,6 +401,7 @@ char* cutquote(CUT& k, char* p) {
     counted(k, t);
     char after = e[1];
     if (!(cls(after) & (CC_SPACE | CC_QUOTE | CC_BRKT | CC_MARK | CC_SIGN)) && !issep(k, after)) tokbad(277);
+    if (!k.parm && tokchop(k.c)) k.last = tkc;
     return e + 1;
 }
 
@@ -361,7 +457,7 @@ char* cutcomment(CUT& k, char* p, bool* stop) {
     } else {
         while (e < k.end && *e != '\n' && *e != '\r' && !issep(k, *e)) ++e;
     }
-    TK* t = newtok(p, TK_DELIM | TK_USED);
+    TK* t = newtok(p, TK_DELIM | TK_USED);  // a comment keeps its case
     t->srclen = static_cast<std::int32_t>(e - p);
     tokfix(p, t->srclen);
     k.c->tkcmt = t;
@@ -391,10 +487,11 @@ char* cutword(CUT& k, char* p) {
     TK* t = newtok(p, TK_WORD);
     t->srclen = static_cast<std::int32_t>(e - p);
     tokfix(p, t->srclen);
-    if (!k.parm && *e == '(') t->flags |= TK_LPAR_AFTER;
-    if (!k.parm && *e == ')') t->flags |= TK_RPAR_AFTER;
-    // Splitting at "%", "+" and "-" (tokchop) comes here for statements.
     counted(k, t);
+    if (k.parm) return e;
+    if (tokchop(k.c)) k.last = tkc;
+    if (*e == '(') k.last->flags |= TK_LPAR_AFTER;
+    if (*e == ')') k.last->flags |= TK_RPAR_AFTER;
     return e;
 }
 
@@ -470,11 +567,12 @@ char* tvltokn(CMV* c, char* text, int len, int sep) {
     char* rest = nullptr;
     if (int err = precheck(k)) wholetok(k, err);
     else rest = cut(k);
-    // The end marker follows the last token.  (When EQU entries exist the
-    // records behind it are released, so substituted groups never meet
-    // stale records; that comes with EQU substitution.)
+    // The end marker follows the last token.  When EQU entries exist the
+    // records behind it are released, so that substituted groups never
+    // meet stale records.
     TK* endm = tokprep();
     endm->flags = TK_END;
+    if (c->eqehead) tokcut(endm);
     tkc = c->tkhead != endm ? c->tkhead : nullptr;
     if (sep & TOKN_TERM) {
         text[len] = saved[0];
@@ -556,4 +654,65 @@ char* tokt(const char* list) {
     tkc = t;
     tokdel();
     return k;
+}
+
+// Search every token of the statement, from the first, for one that
+// matches an entry of list: an entry of the same length, letters compared
+// without regard to case, or an entry holding "*" or "?" as a pattern
+// (cblmtch).  Quoted tokens, literals, used tokens, pieces of split words
+// and empty substituted tokens are passed over.  The match is consumed;
+// returns its text, or null.
+char* tokf(const char* list) {
+    constexpr std::uint32_t kSkip = TK_APOS | TK_QUOT | TK_HEX | TK_USED | TK_DELIM | TK_PIECE | TK_END;
+    for (TK* t = cm->tkhead; t && !(t->flags & TK_END); t = t->next) {
+        if ((t->flags & kSkip) || t->len == 0) continue;
+        std::string name(t->text, static_cast<std::size_t>(t->len));
+        for (const char* e = list; *e;) {
+            const char* comma = std::strchr(e, ',');
+            std::string ent(e, comma ? static_cast<std::size_t>(comma - e) : std::strlen(e));
+            bool hit;
+            if (ent.find_first_of("*?") != std::string::npos) {
+                hit = cblmtch(name.c_str(), ent.c_str()) == 0;
+            } else {
+                hit = ent.size() == name.size();
+                for (std::size_t i = 0; hit && i < ent.size(); ++i)
+                    hit = ttab_uc[static_cast<unsigned char>(ent[i])] == ttab_uc[static_cast<unsigned char>(name[i])];
+            }
+            if (hit) {
+                tkc = t;
+                return tokdel();
+            }
+            if (!comma) break;
+            e = comma + 1;
+        }
+    }
+    return nullptr;
+}
+
+// The first token that analysis did not use (tkc is set to it), or null:
+// at once when no data token is left uncounted; an empty token carrying a
+// substitution mark, or the empty token that closes a chain, is no token.
+TK* tokfu() {
+    if (cm->tkcnt == 0) return nullptr;
+    for (TK* t = cm->tkhead; t && !(t->flags & TK_END); t = t->next) {
+        if (t->flags & (TK_USED | TK_DELIM)) continue;
+        if (t->len == 0 && ((t->flags & (TK_EQV1 | TK_EQV2)) || t->srclen == 0)) continue;
+        tkc = t;
+        return t;
+    }
+    return nullptr;
+}
+
+// Give back the token that tokdel consumed last: it is counted again and
+// becomes current.  Returns its text, or null when there is none.
+char* tokrest() {
+    TK* t = cm->tkcur;
+    if (!t) return nullptr;
+    if (t->flags & TK_EQDONE) t->flags = (t->flags & ~TK_EQDONE) | TK_EQV1 | TK_EQV2 | TK_EQNAME;
+    if (t->flags & TK_USED) {
+        t->flags &= ~TK_USED;
+        cm->tkcnt++;
+    }
+    tkc = t;
+    return t->text;
 }

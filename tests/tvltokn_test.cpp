@@ -260,3 +260,209 @@ TEST(inlist, EntriesAreBoundedByCommas) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Statements (not the parameter string): splitting, marks, errors, and
+// matching with tokf
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Statements cut in the shared bare run context; fresh() starts a row.
+class Stmt : public tvt::RunCtx {
+protected:
+    std::vector<char> sbuf;  // the statement being cut; tokens point into it
+    void TearDown() override {
+        tokfree(&ctx);
+        tkc = nullptr;
+        RunCtx::TearDown();
+    }
+    void fresh() {
+        tokfree(&ctx);
+        tkc = nullptr;
+        ctx.errnum = 0;
+        ctx.tkerr = ctx.tkcur = nullptr;
+    }
+    // Cut stmt; the rest of the text after the separator, or "(none)".
+    std::string cut(std::string_view stmt, int sep = '!') {
+        sbuf.assign(stmt.begin(), stmt.end());
+        sbuf.push_back('\n');
+        sbuf.push_back(0);
+        char* r = tvltokn(&ctx, sbuf.data(), static_cast<int>(stmt.size()), sep);
+        tkc = ctx.tkhead;
+        if (!r) return "(none)";
+        return std::string(r, sbuf.data() + stmt.size() - r);
+    }
+    // The tokens up to the end marker.
+    std::vector<TK*> tokens() const {
+        std::vector<TK*> v;
+        for (TK* t = ctx.tkhead; t && !(t->flags & TK_END); t = t->next) v.push_back(t);
+        return v;
+    }
+    int off(const TK* t) const { return static_cast<int>(t->src - sbuf.data()); }
+};
+
+using tvltokn_st = Stmt;
+using tokf_t = Stmt;
+using tokfu_t = Stmt;
+
+constexpr std::uint32_t kShown = TK_APOS | TK_QUOT | TK_HEX | TK_WORD | TK_LAST | TK_DELIM | TK_USED |
+                                 TK_EQSIGN | TK_COMMA | TK_PIECE | TK_LPAR_AFTER | TK_RPAR_AFTER |
+                                 TK_LPAR | TK_RPAR;
+
+struct TokWant {
+    std::uint32_t flags;    // the flags of kShown
+    std::string_view val;   // the value bytes
+};
+
+struct TokRow {
+    const char*       name;
+    std::string_view  stmt;
+    std::vector<TokWant> toks;
+    std::string_view  rest;  // text after the separator, "(none)" at the end
+};
+
+}  // namespace
+
+TEST_F(tvltokn_st, TokenTable) {
+    const TokRow rows[] = {
+        // The quoted value keeps its case; IN is marked as followed by "=".
+        {"quoted keeps case", "READ IN='my file'",
+         {{TK_WORD, "READ"}, {TK_WORD | TK_EQSIGN, "IN"},
+          {TK_APOS | TK_LAST, "\x6D\x79\x20\x66\x69\x6C\x65"sv}},  // m y blank f i l e
+         "(none)"},
+        {"words upper-cased", "read In=x",
+         {{TK_WORD, "READ"}, {TK_WORD | TK_EQSIGN, "IN"}, {TK_WORD | TK_LAST, "X"}}, "(none)"},
+        // 'it''s': the doubled apostrophe is one: 69 74 27 73.
+        {"doubled apostrophe", "PRINT 'it''s'",
+         {{TK_WORD, "PRINT"}, {TK_APOS | TK_LAST, "\x69\x74\x27\x73"sv}}, "(none)"},
+        // "a""b" in quotation marks: 61 22 62.
+        {"doubled quotation mark", "\"a\"\"b\" c",
+         {{TK_QUOT, "\x61\x22\x62"sv}, {TK_WORD | TK_LAST, "C"}}, "(none)"},
+        // X'1F2': digits 1 F 2 paired from the right: 01 F2.
+        {"odd hex digits", "X'1F2'", {{TK_HEX | TK_APOS | TK_LAST, "\x01\xF2"sv}}, "(none)"},
+        // x'1f 2a': the blank is ignored: 1F 2A.
+        {"hex with blank", "x'1f 2a'", {{TK_HEX | TK_APOS | TK_LAST, "\x1F\x2A"sv}}, "(none)"},
+        {"hex in quotation marks", "X\"00ff\"", {{TK_HEX | TK_QUOT | TK_LAST, "\x00\xFF"sv}}, "(none)"},
+        {"brackets", "POS(10)",
+         {{TK_WORD | TK_LPAR_AFTER, "POS"}, {TK_LPAR, "("}, {TK_WORD | TK_RPAR_AFTER, "10"},
+          {TK_RPAR | TK_LAST, ")"}},
+         "(none)"},
+        {"equals and comma marks", "A=B,C",
+         {{TK_WORD | TK_EQSIGN, "A"}, {TK_WORD | TK_COMMA, "B"}, {TK_WORD | TK_LAST, "C"}}, "(none)"},
+        {"split at minus", "LRECL-4",
+         {{TK_WORD | TK_PIECE, "LRECL"}, {TK_WORD | TK_PIECE, "-"}, {TK_WORD | TK_PIECE | TK_LAST, "4"}},
+         "(none)"},
+        {"parameter reference inside a word", "A%1B",
+         {{TK_WORD | TK_PIECE, "A"}, {TK_WORD | TK_PIECE, "%1"}, {TK_WORD | TK_PIECE | TK_LAST, "B"}},
+         "(none)"},
+        {"a word that is all reference", "%1", {{TK_WORD | TK_LAST, "%1"}}, "(none)"},
+        {"environment reference in quotes", "'x%HOME%y'",
+         {{TK_APOS | TK_PIECE, "x"}, {TK_APOS | TK_PIECE, "%HOME%"}, {TK_APOS | TK_PIECE | TK_LAST, "y"}},
+         "(none)"},
+        {"comment", "EOJ * a note",
+         {{TK_WORD | TK_LAST, "EOJ"}, {TK_DELIM | TK_USED, "* a note"}}, "(none)"},
+        {"separator touching", "EOJ!PDUMP", {{TK_WORD | TK_LAST, "EOJ"}}, "PDUMP"},
+        {"separator after blanks", "EOJ ! X", {{TK_WORD, "EOJ"}, {TK_LAST, ""}}, " X"},
+        // The comment is no data token: an empty token closes the chain.
+        {"comment ends at the separator", "EOJ * note ! STOP",
+         {{TK_WORD, "EOJ"}, {TK_DELIM | TK_USED, "* note "}, {TK_LAST, ""}}, " STOP"},
+        {"bytes above 127 in a word", "\xC1\xE9", {{TK_WORD | TK_LAST, "\xC1\xE9"sv}}, "(none)"},
+    };
+    for (const TokRow& r : rows) {
+        SCOPED_TRACE(r.name);
+        fresh();
+        EXPECT_EQ(cut(r.stmt), r.rest);
+        EXPECT_EQ(ctx.errnum, 0);
+        auto v = tokens();
+        ASSERT_EQ(v.size(), r.toks.size());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(v[i]->flags & kShown, r.toks[i].flags);
+            EXPECT_EQ(std::string_view(v[i]->text, v[i]->len), r.toks[i].val);
+        }
+    }
+}
+
+TEST_F(tvltokn_st, CountsDataTokens) {
+    cut("IF POS(1) = 'A' * note");  // IF POS ( 1 ) 'A': six, the comment not counted
+    EXPECT_EQ(ctx.tkcnt, 6);
+}
+
+// Errors found while cutting: the number, and the blamed token's place
+// and length in the statement.
+TEST_F(tvltokn_st, StatementErrorsBlameTheirPlace) {
+    struct Err {
+        const char*      name;
+        std::string_view stmt;
+        int              err;
+        int              at, len;  // blamed token: offset and source length
+    };
+    const Err rows[] = {
+        {"unclosed quote: the whole text", "PRINT 'abc", 271, 0, 10},
+        {"unbalanced open bracket", "IF (1 = 2", 272, 0, 9},
+        {"close bracket without open", "IF 1) = 2", 272, 0, 9},
+        {"NUL inside", "EOJ \0X"sv, 273, 0, 6},
+        {"bad hex digit", "MOVE X'1G' TO", 275, 5, 5},
+        {"quoted string runs on", "MOVE 'A'B", 277, 5, 3},
+    };
+    for (const Err& r : rows) {
+        SCOPED_TRACE(r.name);
+        fresh();
+        cut(r.stmt);
+        EXPECT_EQ(ctx.errnum, r.err);
+        ASSERT_NE(ctx.tkerr, nullptr);
+        EXPECT_EQ(off(ctx.tkerr), r.at);
+        EXPECT_EQ(ctx.tkerr->srclen, r.len);
+        EXPECT_TRUE(ctx.tkerr->flags & TK_BAD);
+    }
+}
+
+TEST_F(tokf_t, MatchesAnyTokenAnyCase) {
+    struct M {
+        std::string_view stmt;
+        const char*      list;
+        const char*      want;
+    };
+    const char* ban = "NOBANNER,NOBAN,BANNER,BAN";
+    const M rows[] = {
+        {"PRINT nobanner", ban, "NOBANNER"},
+        {"PRINT X BAN", ban, "BAN"},
+        {"PRINT Banner Y", ban, "BANNER"},
+        {"PRINT banne", ban, nullptr},
+        {"PRINT 'BAN'", ban, nullptr},
+        {"PRINT NOBANNERS", ban, nullptr},
+        {"PRINT nobanner", "NOBAN*", "NOBANNER"},
+        {"PRINT ban", "B?N", "BAN"},
+        {"PRINT bean", "B?N", nullptr},
+    };
+    for (const M& r : rows) {
+        SCOPED_TRACE(std::string(r.stmt) + " / " + r.list);
+        fresh();
+        cut(r.stmt);
+        int before = ctx.tkcnt;
+        const char* got = tokf(r.list);
+        if (!r.want) {
+            EXPECT_EQ(got, nullptr);
+            EXPECT_EQ(ctx.tkcnt, before);
+        } else {
+            ASSERT_NE(got, nullptr);
+            EXPECT_STREQ(got, r.want);
+            EXPECT_EQ(ctx.tkcnt, before - 1);
+        }
+    }
+}
+
+TEST_F(tokfu_t, FindsTheFirstUnusedToken) {
+    cut("EOJ EXTRA");
+    ASSERT_NE(tokt("EOJ"), nullptr);
+    TK* u = tokfu();
+    ASSERT_NE(u, nullptr);
+    EXPECT_EQ(std::string_view(u->text, u->len), "EXTRA");
+    tkc = u;
+    tokdel();
+    EXPECT_EQ(tokfu(), nullptr);
+    EXPECT_STREQ(tokrest(), "EXTRA");
+    EXPECT_EQ(tokfu(), u);
+}
+
