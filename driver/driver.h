@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <type_traits>
 #include "runtime/runtime.h"
+#include "report/report.h"
 
 struct FFCB;
 struct FFREC;
@@ -119,6 +120,7 @@ struct CMV {
     char**        argvp;        // the run's copy of the arguments (tag "arg")
     std::int32_t  optrngn;      // entries of optrng in use
     std::int32_t  optrng[16][2];// spans of the parameter string consumed by options (from, to)
+    PRTS          prt;          // the print listing's state
     // Statement input (tvlin.cpp).
     char*         ccfirst;      // first saved-line block (tag "cc1"), or null
     char*         cccur;        // saved-line block being filled ("cc1" or "ccn")

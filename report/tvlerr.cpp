@@ -1,27 +1,286 @@
-// Messages (provisional): seterr keeps the first error of a statement,
-// tvlerr writes its number to the log and counts it, errlogic ends the
-// run on an internal inconsistency.  The listing-based messages replace
-// this module.
+// Messages: errors are recorded by number (seterr, tokbad) and printed in
+// one place (tvlerr): a row of "*" under the blamed token, the message line
+// with its text from the message file "torvale.msg", an optional
+// explanation line, and for the first message of the run a copy on the
+// log.  Internal inconsistencies end the run through errlogic.
+//
+// Exports: seterr, tokbad, tvlerr, errlogic (report.h); msgload, msgfind
+// (report.h, for the completeness check of the message file).
+// Called by: every routine that finds a statement or selection-time error,
+// statement input and the driver (tvlerr after each statement and at the
+// final checks).
+// Calls: tvlprt (listing lines), prtedit (numbers), cblgcore (the text
+// buffer "msg"), the message file reader below.
+//
+// Message file, lines of two kinds (each cut to 96 characters):
+//   "E155 Invalid or repeated -ctl/-lst/-log value ! comment"
+//     E and three digits, a blank, the text from column 6 up to a "!";
+//     a text starting with "f" is about a file.
+//   "      12. Explanation text"
+//     the explanation number right-aligned in 8 columns, ".", blank, text.
+// Loaded text: a line feed, then each line taken with trailing blanks cut
+// and a line feed, e.g. "\nE155 Invalid or ...\nE156 ...\n"; only the half
+// of the file of the run's first message (below 500, or 500 and up).
+//
+// Message lines:
+//   "*** ERROR 155 ***  text"                                (below 500)
+//   "     (SEL----3)   *** SELECTION TIME ERROR 571 ***   text"  (500 up)
+// Log copy of the first message: "TORVALE/L64 3.50 ERROR 155 ***  text".
 #include "report/report.h"
 #include "driver/driver.h"
+#include "frontend/frontend.h"
+#include "runtime/runtime.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
-void seterr(int number) {
-    if (cm && cm->errnum == 0) cm->errnum = static_cast<std::int16_t>(number);
+namespace {
+
+constexpr long kMsgSize = 12288;      // bytes of the loaded message text
+constexpr int  kMsgLine = 96;         // message file lines are cut to this
+constexpr int  kLineMax = 640;        // longest message line built here
+constexpr const char* kNotFound = "Error Number not in torvale.msg file";
+constexpr const char* kOptName = "torvale.nam";  // the site options file
+
+// Name of the message file: the options file's name with "nam" made "msg"
+// (for a name ending in ")", the three characters before it).
+void msgname(const char* nam, char* out, int size) {
+    std::snprintf(out, static_cast<size_t>(size), "%s", nam);
+    int n = static_cast<int>(std::strlen(out));
+    int at = n > 0 && out[n - 1] == ')' ? n - 4 : n - 3;
+    if (at >= 0) std::memcpy(out + at, "msg", 3);
 }
 
-void tvlerr(CMV* c) {
-    if (c->errnum == 0) return;
-    std::fprintf(c->logfp ? c->logfp : stderr, "*** ERROR %03d ***\n", c->errnum);
+// Open the message file: in the current directory, else beside the
+// program's executable.  Null when neither is there.
+FILE* msgopen() {
+    char name[64];
+    msgname(kOptName, name, sizeof name);
+    if (FILE* f = std::fopen(name, "r")) return f;
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - sizeof name - 1);
+    if (n <= 0) return nullptr;
+    exe[n] = '\0';
+    char* slash = std::strrchr(exe, '/');
+    if (!slash) return nullptr;
+    std::strcpy(slash + 1, name);
+    return std::fopen(exe, "r");
+}
+
+// Read the next line of the message file, cut to kMsgLine characters,
+// without its line end.  -1 at end of file.
+int msgline(FILE* f, char* line) {
+    int n = 0, ch;
+    while ((ch = std::fgetc(f)) != EOF && ch != '\n')
+        if (n < kMsgLine) line[n++] = static_cast<char>(ch);
+    if (ch == EOF && n == 0) return -1;
+    while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ')) n--;
+    return n;
+}
+
+// A line is kept if it is an explanation (a "." in column 9), or a message
+// line of at least 11 characters without "RV" in columns 9 and 10.
+bool msgtake(const char* line, int n) {
+    if (n >= 9 && line[8] == '.') return true;
+    return n >= 11 && line[0] == 'E' && !(line[8] == 'R' && line[9] == 'V');
+}
+
+// Blame a token only if it has text.
+TK* blamable(TK* t) { return t && t->text && t->len > 0 ? t : nullptr; }
+
+}  // namespace
+
+int msgload(CMV* c, int first) {
+    if (c->msgtext) return 0;
+    c->msgtext = static_cast<char*>(cblgcore(c->gccb, kMsgSize, 0, "msg"));
+    char* buf = c->msgtext;
+    long used = 0;
+    buf[used++] = '\n';
+    FILE* f = msgopen();
+    if (!f) return 0;
+    char line[kMsgLine + 1];
+    int n, lines = 0;
+    while ((n = msgline(f, line)) >= 0) {
+        char second = n > 1 ? line[1] : '\0';
+        if (first >= 500 && second < '5') continue;
+        if (first < 500 && second > '4') break;
+        if (!msgtake(line, n)) continue;
+        if (used + n + 2 > kMsgSize) break;
+        std::memcpy(buf + used, line, static_cast<size_t>(n));
+        used += n;
+        buf[used++] = '\n';
+        lines++;
+    }
+    std::fclose(f);
+    return lines;
+}
+
+const char* msgfind(CMV* c, int number, int* len) {
+    char key[16];
+    int k = std::snprintf(key, sizeof key, "\nE%03d", number);
+    const char* at = c->msgtext ? std::strstr(c->msgtext, key) : nullptr;
+    if (!at || std::strlen(at) < static_cast<size_t>(k + 1)) {
+        *len = static_cast<int>(std::strlen(kNotFound));
+        return kNotFound;
+    }
+    const char* text = at + k + 1;
+    int n = 0;
+    while (text[n] && text[n] != '\n' && text[n] != '\r' && text[n] != '!') n++;
+    while (n > 0 && text[n - 1] == ' ') n--;
+    *len = n;
+    return text;
+}
+
+int seterr(int number) {
+    CMV* c = cm;
+    if (!c) return number;
+    if (number == 0) {
+        c->errnum = 0;
+        c->tkerr = nullptr;
+        return 0;
+    }
+    if (c->errnum != 0) return number;
+    c->errnum = static_cast<std::int16_t>(number);
+    TK* t = c->tkerr ? c->tkerr : (tkc ? tkc : c->tkcur);
+    c->tkerr = blamable(t);
+    return number;
+}
+
+int tokbad(int number) {
+    CMV* c = cm;
+    if (c && c->errnum == 0 && blamable(tkc)) {
+        tkc->flags |= TK_BAD;
+        c->tkerr = tkc;
+    }
+    return seterr(number);
+}
+
+namespace {
+
+// Append up to n bytes of s to the line at *at.
+void put(char* line, int* at, const char* s, int n) {
+    if (n > kLineMax - *at) n = kLineMax - *at;
+    if (n <= 0) return;
+    std::memcpy(line + *at, s, static_cast<size_t>(n));
+    *at += n;
+}
+
+// Build the message line of error n; returns its length.
+int mkline(CMV* c, int n, char* line) {
+    int len, at;
+    const char* text = msgfind(c, n, &len);
+    if (len > 0 && text[0] == 'f') {
+        text++;
+        len--;
+    }
+    if (n < 500) {
+        std::memcpy(line, "*#* ERROR 999 *#*  ", 19);
+        line[1] = line[15] = '*';
+        prtedit(line + 10, "999", n);
+        at = 19;
+    } else {
+        std::memset(line, ' ', 18);
+        std::memcpy(line + 18, "*#* SELECTION TIME ERROR 999 *#*   ", 35);
+        line[19] = line[48] = '*';
+        prtedit(line + 42, "0999", n);
+        int sel = c->prt.selid;
+        if (sel != 0) {
+            std::memcpy(line + 5, "(SEL", 4);
+            prtedit(line + 9, "----9", sel);
+            for (int k = 9; sel >= 0 && k < 13; k++)
+                if (line[k] == ' ') line[k] = '-';
+            line[14] = ')';
+        }
+        at = 53;
+    }
+    put(line, &at, text, len);
+    if (c->errextra) {
+        put(line, &at, " - ", 3);
+        put(line, &at, c->errextra, static_cast<int>(std::strlen(c->errextra)));
+        c->errextra = nullptr;
+    }
+    return at;
+}
+
+// The explanation line errsub that follows the message text of n; its
+// length, 0 when there is none.
+int mkexpl(CMV* c, int n, char* line) {
+    int len;
+    const char* text = msgfind(c, n, &len);
+    char key[16];
+    std::snprintf(key, sizeof key, "\n%8d. ", c->errsub);
+    const char* at = std::strstr(text, key);
+    if (!at) return 0;
+    at++;
+    int k = 0;
+    while (k < 80 && at[k] && at[k] != '\n') k++;
+    std::memset(line, ' ', 14);
+    std::memcpy(line + 14, at, static_cast<size_t>(k));
+    return 14 + k;
+}
+
+// The first message of the run also goes to the log: the 17 heading
+// characters (product, platform, release), then the message line from its
+// fifth character (below 500, so that the number is kept) or its 18th,
+// cut to 77 characters.
+void logcopy(CMV* c, int n, const char* line, int len, const char* expl, int elen) {
+    FILE* log = c->logfp ? c->logfp : stderr;
+    char out[80];
+    std::memcpy(out, c->heading + 2, 17);
+    int from = n < 500 ? 4 : 17;
+    int k = len - from;
+    if (k > 77 - 17) k = 77 - 17;
+    if (k > 0) std::memcpy(out + 17, line + from, static_cast<size_t>(k));
+    int olen = 17 + (k > 0 ? k : 0);
+    out[olen++] = '\n';
+    std::fwrite(out, 1, static_cast<size_t>(olen), log);
+    if (elen > 0) {
+        std::fwrite(expl, 1, static_cast<size_t>(elen), log);
+        std::fputc('\n', log);
+    }
+    std::fflush(log);
+}
+
+}  // namespace
+
+int tvlerr(CMV* c) {
+    if (c->errnum == 0) return c->errcnt;
+    int n = c->errnum < 0 ? -c->errnum : c->errnum;
+    n %= 10000;
+    c->tkerr = nullptr;
+    if (!c->msgtext) msgload(c, n);
+    char line[kLineMax], expl[100];
+    int len = mkline(c, n, line);
+    tvlprt(line, len, PT_LINE, 0);
+    int elen = c->errsub ? mkexpl(c, n, expl) : 0;
+    if (elen > 0) tvlprt(expl, elen, PT_LINE, 0);
+    if (n < 500) tvlprt(nullptr, 0, PT_SPACE, 1);
     c->errcnt++;
+    std::uint32_t off = n < 500 ? 0x01 : 0x02;
+    if (c->errcnt == 1 && !(c->optp && (c->optp->logsw & off))) logcopy(c, n, line, len, expl, elen);
+    c->errsub = 0;
     c->errnum = 0;
+    return c->errcnt;
 }
 
 void errlogic(int number) {
-    std::fprintf(cm && cm->logfp ? cm->logfp : stderr,
-                 "** Logic Error =%05d  Run terminated.\n", number);
+    CMV* c = cm;
+    char line[53];
+    std::memcpy(line, "** Logic Error =z9999  Selid =---9  Run terminated.\n", 53);
+    // The number in five digits with leading zeros ("=03202").
+    prtedit(line + 16, "99999", number);
+    prtedit(line + 30, "---9", c ? c->prt.selid : 0);
+    if (c) c->trace[14] = 'L';
+    FILE* log = c && c->logfp ? c->logfp : stderr;
+    std::fwrite(line, 1, 52, log);
+    std::fflush(log);
+    if (c && !(c->prt.flags & PR_BUSY)) {
+        tvlprt(line, 52, PT_LINE, 0);
+        tvlprt(nullptr, 0, PT_CLOSE, 0);
+    }
     // An exit status that is 0 modulo 256 would read as success to a shell.
     std::exit(number % 256 == 0 ? 255 : number);
 }

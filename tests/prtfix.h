@@ -1,0 +1,73 @@
+// Test support for the listing and the messages: a run context of its
+// own, with a fixed date, the product heading and the listing in a fresh
+// directory, and the listing read back as lines.
+#pragma once
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "report/report.h"
+#include "runtime/runtime.h"
+#include "tests/testutil.h"
+
+namespace tvt {
+
+struct PrtRun {
+    GCCB        gc{};
+    OPTB        opt{};
+    CMV         cmv{};
+    char        date[CBLDATE_LEN]{};
+    std::string dir, lst;
+    CMV*        before = cm;  // the context of an enclosing run, given back at the end
+
+    explicit PrtRun(const std::string& name) {
+        dir = tempdir(name);
+        lst = dir + "/TORV.LST";
+        std::memcpy(cmv.eyecatch, "*CM*", 4);
+        cmv.gccb = &gc;
+        cmv.optp = &opt;
+        opt.reclen = 1;
+        std::memset(date, ' ', sizeof date);
+        std::memcpy(date + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
+        cmv.datep = date;
+        std::strcpy(cmv.heading, "\n\rTORVALE/L64 3.50");
+        std::memset(cmv.underline, '-', 16);
+        cmv.lstname = lst.data();
+        cmv.logfp = std::fopen("/dev/null", "w");
+        cm = &cmv;
+    }
+    ~PrtRun() {
+        cm = &cmv;
+        tvlprt(nullptr, 0, PT_CLOSE, 0);  // gives back the listing's blocks
+        if (cmv.logfp) std::fclose(cmv.logfp);
+        cm = before;
+        rmtree(dir);
+    }
+    // Close the listing and read it back, one string per line.
+    std::vector<std::string> lines() {
+        tvlprt(nullptr, 0, PT_CLOSE, 0);
+        std::vector<std::string> v;
+        std::istringstream in(slurp(lst));
+        for (std::string l; std::getline(in, l);) v.push_back(l);
+        return v;
+    }
+};
+
+// The page heading for heading width 132 on page `page`: the product text,
+// blanks up to column 105, then date, time and page number; line 2 dashes
+// under the product text and under the date (16), blank under "   ", 8
+// dashes under "PAGE   n".
+inline std::string head1(int page) {
+    std::string pg = std::to_string(page);
+    return "TORVALE/L64 3.50" + std::string(132 - 16 - 27, ' ') + "2026/12/07 01:45   PAGE" +
+           std::string(4 - pg.size(), ' ') + pg;
+}
+inline std::string head2() {
+    return std::string(16, '-') + std::string(132 - 16 - 27, ' ') + std::string(16, '-') + "   " +
+           std::string(8, '-');
+}
+
+}  // namespace tvt

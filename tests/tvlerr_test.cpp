@@ -1,0 +1,236 @@
+// Messages: recording (seterr, tokbad), the message lines below and above
+// 500 with and without the message file, the log copy, errlogic, and the
+// completeness of the system's own message file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "frontend/frontend.h"
+#include "tests/prtfix.h"
+
+using tvt::PrtRun;
+
+namespace {
+
+std::string sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
+
+// A message file of the tests: a comment line, a "!" comment, "f" texts,
+// explanation lines, and both halves.
+constexpr const char* kMsgFile =
+    "*   test messages\n"
+    "E017 Statement out of sequence\n"
+    "E155 Bad -ctl value    ! the comment is not printed\n"
+    "      12. Explanation twelve of 155\n"
+    "E156 fStatement source cannot be opened\n"
+    "E160 Long text: " "abcdefghijklmnopqrstuvwxyz0123456789abcdefghijklmnopqrstuvwxyz0123456789\n"
+    "E524 Nothing to do\n"
+    "E571 fFile cannot be opened\n";
+
+// Run the test in a directory (with or without a message file), back to
+// the old directory at the end.
+struct InDir {
+    std::filesystem::path old;
+    explicit InDir(const std::string& dir) : old(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InDir() { std::filesystem::current_path(old); }
+};
+
+}  // namespace
+
+// One message per run, each in a fresh run so that the half of the file
+// taken is that of the number.  Below 500: "*** ERROR nnn ***  " and the
+// text, then an empty line (spacing); 500 and up: 18 columns for the
+// selection number, "*** SELECTION TIME ERROR nnn ***   " and the text.
+TEST(tvlerr, MessageLinesBelowAndAbove500) {
+    struct Row {
+        int number, selid;
+        std::string want;
+        bool spaced;
+    };
+    const std::string sel = sp(18) + "*** SELECTION TIME ERROR ";
+    const std::vector<Row> rows = {
+        {155, 0, "*** ERROR 155 ***  Bad -ctl value", true},          // text ends at "!"
+        {-155, 0, "*** ERROR 155 ***  Bad -ctl value", true},         // absolute value
+        {10155, 0, "*** ERROR 155 ***  Bad -ctl value", true},        // modulo 10,000
+        {156, 0, "*** ERROR 156 ***  Statement source cannot be opened", true},  // "f" dropped
+        {42, 0, "*** ERROR 042 ***  Error Number not in torvale.msg file", true},
+        {524, 0, sel + "524 ***   Nothing to do", false},
+        {524, 3, "     (SEL----3)   *** SELECTION TIME ERROR 524 ***   Nothing to do", false},
+        {571, 12, "     (SEL---12)   *** SELECTION TIME ERROR 571 ***   File cannot be opened", false},
+        {524, -4, "     (SEL   -4)   *** SELECTION TIME ERROR 524 ***   Nothing to do", false},
+        {999, 0, sel + "999 ***   Error Number not in torvale.msg file", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.number);
+        PrtRun r("err-lines");
+        tvt::spit(r.dir + "/torvale.msg", kMsgFile);
+        InDir in(r.dir);
+        r.cmv.prt.selid = row.selid;
+        seterr(row.number);
+        EXPECT_EQ(1, tvlerr(&r.cmv));
+        EXPECT_EQ(0, r.cmv.errnum);
+        std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", row.want};
+        if (row.spaced) want.push_back("");
+        EXPECT_EQ(want, r.lines());
+    }
+}
+
+// Without a message file in the directory (and none beside the test
+// program) every message shows the not-found text.
+TEST(tvlerr, NoMessageFile) {
+    PrtRun r("err-nofile");
+    InDir in(r.dir);
+    seterr(155);
+    tvlerr(&r.cmv);
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
+                                     "*** ERROR 155 ***  Error Number not in torvale.msg file", ""};
+    EXPECT_EQ(want, r.lines());
+}
+
+// Only the first error of a statement is printed; the explanation line
+// follows behind 14 blanks; the first message of the run is copied to the
+// log (heading characters, then the line from its fifth character), the
+// second is not; the extra text is added once.
+TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
+    PrtRun r("err-first");
+    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
+    InDir in(r.dir);
+    std::string logp = r.dir + "/log";
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = std::fopen(logp.c_str(), "w");
+    ASSERT_NE(nullptr, r.cmv.logfp);
+    seterr(155);
+    seterr(17);
+    r.cmv.errsub = 12;
+    EXPECT_EQ(1, tvlerr(&r.cmv));
+    EXPECT_EQ(0, r.cmv.errsub);
+    char extra[] = "name.txt";
+    r.cmv.errextra = extra;
+    seterr(17);
+    EXPECT_EQ(2, tvlerr(&r.cmv));
+    EXPECT_EQ(nullptr, r.cmv.errextra);
+    EXPECT_EQ(2, tvlerr(&r.cmv));  // nothing recorded: nothing printed
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = nullptr;
+    std::vector<std::string> want = {tvt::head1(1),
+                                     tvt::head2(),
+                                     "",
+                                     "*** ERROR 155 ***  Bad -ctl value",
+                                     sp(14) + "      12. Explanation twelve of 155",
+                                     "",
+                                     "*** ERROR 017 ***  Statement out of sequence - name.txt",
+                                     ""};
+    EXPECT_EQ(want, r.lines());
+    EXPECT_EQ("TORVALE/L64 3.50 ERROR 155 ***  Bad -ctl value\n" + sp(14) +
+                  "      12. Explanation twelve of 155\n",
+              tvt::slurp(logp));
+}
+
+// The log copy is cut to 77 characters.
+TEST(tvlerr, LogCopyCutTo77) {
+    PrtRun r("err-cut");
+    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
+    InDir in(r.dir);
+    std::string logp = r.dir + "/log";
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = std::fopen(logp.c_str(), "w");
+    seterr(160);
+    tvlerr(&r.cmv);
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = nullptr;
+    // 17 + "ERROR 160 ***  " (15) + 45 characters of the text = 77
+    EXPECT_EQ("TORVALE/L64 3.50 ERROR 160 ***  Long text: abcdefghijklmnopqrstuvwxyz01234567\n",
+              tvt::slurp(logp));
+}
+
+// seterr keeps the first number and blames the current token when it has
+// text; seterr(0) clears both; tokbad marks the token it blames.
+TEST(seterr, BlamesTokenAndKeepsFirst) {
+    PrtRun r("err-blame");
+    char word[] = "READ";
+    TK t{};
+    t.text = word;
+    t.len = 4;
+    TK empty{};
+    tkc = &t;
+    EXPECT_EQ(45, seterr(45));
+    EXPECT_EQ(&t, r.cmv.tkerr);
+    EXPECT_EQ(7, seterr(7));
+    EXPECT_EQ(45, r.cmv.errnum);
+    EXPECT_EQ(0, seterr(0));
+    EXPECT_EQ(0, r.cmv.errnum);
+    EXPECT_EQ(nullptr, r.cmv.tkerr);
+    tkc = &empty;
+    seterr(5);
+    EXPECT_EQ(nullptr, r.cmv.tkerr);
+    seterr(0);
+    tkc = &t;
+    EXPECT_EQ(9, tokbad(9));
+    EXPECT_EQ(&t, r.cmv.tkerr);
+    EXPECT_TRUE(t.flags & TK_BAD);
+    seterr(0);
+    tkc = nullptr;
+}
+
+// errlogic writes its line to the log and the listing and ends the
+// process with the number (3202 is seen as 130 by a shell).
+TEST(errlogic, LineAndExitStatus) {
+    PrtRun r("err-logic");
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = nullptr;  // the log is standard error
+    EXPECT_EXIT(errlogic(3202), testing::ExitedWithCode(3202 % 256),
+                "^\\*\\* Logic Error =03202  Selid =   0  Run terminated.\n$");
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
+                                     "** Logic Error =03202  Selid =   0  Run terminated."};
+    EXPECT_EQ(want, r.lines());
+    r.cmv.prt.selid = 7;
+    EXPECT_EXIT(errlogic(22016), testing::ExitedWithCode(22016 % 256 == 0 ? 255 : 22016 % 256),
+                "^\\*\\* Logic Error =22016  Selid =   7  Run terminated.\n$");
+}
+
+// The system's message file, loaded with the run's own loader once for a
+// number below 500 and once for one above, holds every number of the file
+// in its half and every number the code passes to seterr or tokbad.
+TEST(msgload, MessageFileIsComplete) {
+    const std::string src = TORVALE_SRC;
+    std::set<int> file, code;
+    std::ifstream msg(src + "/torvale.msg");
+    for (std::string l; std::getline(msg, l);)
+        if (l.size() > 4 && l[0] == 'E') file.insert(std::stoi(l.substr(1, 3)));
+    ASSERT_GT(file.size(), 100u);
+    const std::regex call(R"(\b(seterr|tokbad)\s*\(\s*-?(\d+)\s*\))");
+    for (const char* sub : {"runtime", "files", "driver", "frontend", "engine", "report"}) {
+        if (!std::filesystem::exists(src + "/" + sub)) continue;
+        for (const auto& e : std::filesystem::directory_iterator(src + "/" + sub)) {
+            std::string text = tvt::slurp(e.path().string());
+            for (std::sregex_iterator m(text.begin(), text.end(), call), end; m != end; ++m) {
+                int n = std::stoi((*m)[2].str());
+                if (n != 0) code.insert(n % 10000);
+            }
+        }
+    }
+    InDir in(src);
+    for (int half : {1, 500}) {
+        SCOPED_TRACE(half);
+        PrtRun r("err-complete");
+        EXPECT_GT(msgload(&r.cmv, half), 0);
+        for (const std::set<int>* s : {&file, &code}) {
+            for (int n : *s) {
+                if ((n < 500) != (half < 500)) continue;
+                int len = 0;
+                const char* at = msgfind(&r.cmv, n, &len);
+                std::string text(at, static_cast<size_t>(len));
+                EXPECT_NE("Error Number not in torvale.msg file", text) << n;
+                EXPECT_GE(text.size(), 6u) << n;
+            }
+        }
+    }
+}

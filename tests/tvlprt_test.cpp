@@ -1,0 +1,347 @@
+// The print listing: heading and page throw, record layouts, dumps, the
+// single-line types and the listing's failures.  Expected lines are worked
+// out by hand from the layout rules; the working is in the comments.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/prtfix.h"
+
+using namespace std::string_literals;
+using namespace std::string_view_literals;
+using tvt::PrtRun;
+
+namespace {
+
+std::string sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
+
+// "....,....0" repeated over w columns; with tens, the tens digit in place
+// of every "0" (so "....,....1....,....2").
+std::string scale(int w, bool tens) {
+    std::string s;
+    for (int j = 1; j <= w; j++)
+        s += j % 10 == 0 ? static_cast<char>('0' + (tens ? (j / 10) % 10 : 0)) : (j % 5 == 0 ? ',' : '.');
+    return s;
+}
+
+}  // namespace
+
+// First page: heading line 1 in exactly 132 columns, line 2, an empty line
+// (types below 13), then the line; no form feed anywhere on page 1.
+TEST(tvlprt, HeadingOnFirstPage) {
+    PrtRun r("prt-head");
+    tvlprt("hello", -1, PT_LINE, 0);
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "hello"};
+    EXPECT_EQ(want, r.lines());
+    EXPECT_EQ(132u, want[0].size());
+}
+
+// Page depth 10: heading (2) + empty line leave 7 lines; the 8th line
+// throws the page: X'0C', the same 132 columns with page 2, line 2, empty.
+TEST(tvlprt, PageBreakAfterPageDepth) {
+    PrtRun r("prt-page");
+    r.opt.pagedepth = 10;
+    for (int i = 1; i <= 9; i++) tvlprt(("L" + std::to_string(i)).c_str(), -1, PT_LINE, 0);
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "L1", "L2", "L3", "L4", "L5", "L6", "L7",
+                                     "\f" + tvt::head1(2), tvt::head2(), "", "L8", "L9"};
+    EXPECT_EQ(want, r.lines());
+}
+
+// A 250-byte record as type 20 with data width 100: three chunks; the
+// second and third carry their offset (mask "s,sss,ss9": "     +100") in
+// columns 5 to 13; the record length "    250 " (mask "0000009-") after
+// the data of the first chunk only; the closing scale at the close.
+TEST(tvlprt, RecordInCharactersLongerThanWidth) {
+    PrtRun r("prt-rec");
+    std::string rec;
+    for (int i = 0; i < 250; i++) rec += static_cast<char>('a' + i % 26);
+    r.cmv.prt.inrecs = 7;
+    r.cmv.prt.selcnt = 3;
+    r.cmv.prt.selid = 2;
+    tvlprt(rec.data(), 250, PT_CHAR, 0);
+    std::string tens;  // tens digit at every 10th data column
+    for (int j = 1; j <= 100; j++) tens += j % 10 == 0 ? static_cast<char>('0' + (j / 10) % 10) : ' ';
+    std::vector<std::string> want = {
+        tvt::head1(1), tvt::head2(),  // record types: no empty line after the heading
+        "    INPUT   SEL SEL " + sp(99) + "1" + "  RECORD",
+        "    RECNO   TOT ID. " + tens + "  LENGTH",
+        "    -----   --- --- " + scale(100, false) + "  ------",
+        // recno 7 ("000000009"), count 3 ("000009"), statement 2 ("0009 ")
+        sp(8) + "7" + sp(5) + "3" + sp(3) + "2 " + rec.substr(0, 100) + "    250 ",
+        sp(4) + "     +100" + sp(7) + rec.substr(100, 100),
+        sp(4) + "     +200" + sp(7) + rec.substr(200, 50),
+        sp(20) + scale(100, true),
+    };
+    EXPECT_EQ(want, r.lines());
+}
+
+// Hexadecimal, both and mixed layouts of a short record: an empty line
+// first, then the lines through the zone and digit tables.
+TEST(tvlprt, RecordLayoutsHexBothMixed) {
+    struct Row {
+        const char* name;
+        int type;
+        std::string_view rec;
+        std::vector<std::string> lines;  // after the column headers
+    };
+    const std::string sel = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 ";
+    const std::string len4 = "      4 ";  // "0000009-" of 4 is 7 places then the sign place
+    const std::vector<Row> rows = {
+        // 41 42 00 FF: zones 4 4 0 F, digits 1 2 0 F
+        {"H", PT_HEX, "AB\x00\xff"sv, {"", sel + "440F" + sp(96) + len4, sp(20) + "120F"}},
+        // 41 01 2E 7E: printable A . ~, X'01' blank in the character line
+        {"B", PT_BOTH, "A\x01.~"sv, {"", sel + "A .~" + sp(96) + len4, sp(20) + "4027", sp(20) + "11EE"}},
+        // mixed: printable bytes as they are, X'01' as 0 over 1
+        {"M", PT_MIX, "A\x01.~"sv, {"", sel + "A0.~" + sp(96) + len4, sp(20) + " 1  "}},
+        // as it stands: the bytes unchanged
+        {"N", PT_ASIS, "A\x01.~"sv, {sel + "A\x01.~" + sp(96) + len4}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PrtRun r("prt-layout");
+        tvlprt(row.rec.data(), static_cast<int>(row.rec.size()), row.type, 0);
+        std::vector<std::string> got = r.lines();
+        ASSERT_EQ(5 + row.lines.size() + 1, got.size());
+        std::vector<std::string> body(got.begin() + 5, got.end() - 1);
+        EXPECT_EQ(row.lines, body);
+        EXPECT_EQ(sp(20) + scale(100, true), got.back());
+    }
+}
+
+// Request 13 with data width 25 and no RECORD LENGTH column: the header
+// lines hold 25 scale columns; a record of 3 bytes prints one chunk.
+TEST(tvlprt, HeaderLinesOfRequest13) {
+    PrtRun r("prt-hdr");
+    r.opt.datawidth = 25;
+    r.opt.reclen = 0;
+    tvlprt(nullptr, 0, PT_PREC, 0);
+    tvlprt("xyz", 3, PT_CHAR, 0);
+    std::vector<std::string> want = {
+        tvt::head1(1), tvt::head2(),
+        "    INPUT   SEL SEL " + sp(25),
+        "    RECNO   TOT ID. " + sp(9) + "1" + sp(9) + "2" + sp(5),
+        "    -----   --- --- ....,....0....,....0....,",
+        sp(8) + "0" + sp(5) + "0" + sp(3) + "0 xyz",
+        sp(20) + "....,....1....,....2....,",
+    };
+    EXPECT_EQ(want, r.lines());
+}
+
+// The hundreds scale puts the number of hundreds at every 100th column,
+// 10 at column 1000.
+TEST(tvlprt, HundredsScaleAtWideDataWidth) {
+    PrtRun r("prt-wide");
+    r.opt.datawidth = 1000;
+    r.opt.reclen = 0;
+    tvlprt("x", 1, PT_CHAR, 0);
+    std::vector<std::string> got = r.lines();
+    ASSERT_GE(got.size(), 3u);
+    const std::string& h1 = got[2];
+    ASSERT_EQ(1020u, h1.size());
+    EXPECT_EQ('1', h1[19 + 100]);   // data column 100 is listing column 120
+    EXPECT_EQ('9', h1[19 + 900]);
+    EXPECT_EQ("10", h1.substr(19 + 999, 2));
+}
+
+// 64 zero bytes dumped at width 132: the record header line, the line for
+// 0000 and one "=same=" line reading 0020-003F (no count for one line).
+TEST(tvlprt, DumpFoldsZerosIntoSameLine) {
+    PrtRun r("prt-dump");
+    std::string zeros(64, '\0');
+    tvlprt(zeros.data(), 64, PT_DUMP, 0);
+    const std::string z8 = "00000000";
+    // groups at 8, 17, 26, 35, extra blank at 44, groups at 45, 54, 63, 72;
+    // "|" at 85 and 118, the 32 bytes through ttab_tc between them
+    const std::string hex = z8 + " " + z8 + " " + z8 + " " + z8 + "  " + z8 + " " + z8 + " " + z8 + " " + z8;
+    std::vector<std::string> want = {
+        tvt::head1(1), tvt::head2(),
+        "    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---",
+        sp(8) + "0" + sp(5) + "0" + sp(3) + "0 " + sp(8) + "   64 ",  // length at 29-34, "00009-"
+        "  0000  " + hex + sp(5) + "|" + std::string(32, '.') + "|",
+        "  0020-003F  =same=" + sp(85 - 19) + ":" + sp(32) + ":",
+    };
+    EXPECT_EQ(want, r.lines());
+}
+
+// 100 zero bytes: two equal lines fold into one with "(2 lines)" (count
+// "0000,009" at 23, "(" before its first digit, "lines)" at 32); the last
+// 4 bytes are not folded.  A record longer than a line: 40 bytes of
+// "ABCD..." give a full line and an 8-byte line.
+TEST(tvlprt, DumpCountsFoldedLinesAndPrintsRest) {
+    PrtRun r("prt-dump2");
+    std::string zeros(100, '\0');
+    tvlprt(zeros.data(), 100, PT_DUMP, 0);
+    std::string abc;
+    for (int i = 0; i < 40; i++) abc += static_cast<char>('A' + i % 26);
+    tvlprt(abc.data(), 40, PT_DUMP, 0);
+    std::vector<std::string> got = r.lines();
+    ASSERT_EQ(12u, got.size());
+    EXPECT_EQ("  0020" + sp(7) + "=same=" + sp(10) + "(2 lines)" + sp(85 - 38) + ":" + sp(32) + ":", got[7]);
+    EXPECT_EQ("  0060  00000000" + sp(85 - 16) + "|...." + sp(28) + "|", got[8]);
+    // second record: header line, no new column headers (a dump shows them)
+    EXPECT_EQ(sp(8) + "0" + sp(5) + "0" + sp(3) + "0 " + sp(8) + "   40 ", got[9]);
+    // A..Z then A..F: 41424344 45464748 ... 595A4142 43444546
+    EXPECT_EQ("  0000  41424344 45464748 494A4B4C 4D4E4F50  51525354 55565758 595A4142 43444546" + sp(5) +
+                  "|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF|",
+              got[10]);
+    EXPECT_EQ("  0020  4748494A 4B4C4D4E" + sp(85 - 25) + "|GHIJKLMN" + sp(24) + "|", got[11]);
+}
+
+// Type 15: hexadecimal only, blanks for the enclosure characters; width 66
+// gives 3 groups (12 bytes a line), character part at 39, 53 columns.
+TEST(tvlprt, DumpHexOnlyAtNarrowWidth) {
+    PrtRun r("prt-dumpx");
+    r.opt.pagewidth = 66;
+    tvlprt("0123456789ABCDEF", 16, PT_DUMPX, 0);
+    std::vector<std::string> got = r.lines();
+    ASSERT_EQ(8u, got.size());
+    EXPECT_EQ("  0000  30313233 34353637 38394142" + sp(53 - 34), got[6]);
+    EXPECT_EQ("  000C  43444546" + sp(53 - 16), got[7]);
+}
+
+// Page throw inside a record print: the closing scale ends the old page,
+// the new page repeats the column headers.
+TEST(tvlprt, RecordPagesRepeatHeaders) {
+    PrtRun r("prt-recpage");
+    r.opt.pagedepth = 10;
+    r.opt.reclen = 0;
+    // page 1: heading 2 + headers 3 leave 5 lines: records 1-4 (need 2 each,
+    // the last line kept for the closing scale); record 5 on page 2
+    for (int i = 0; i < 5; i++) tvlprt("r", 1, PT_CHAR, 0);
+    std::vector<std::string> got = r.lines();
+    const std::string rec = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 r";
+    const std::string close = sp(20) + scale(100, true);
+    ASSERT_EQ(17u, got.size());
+    EXPECT_EQ(rec, got[8]);
+    EXPECT_EQ(close, got[9]);
+    EXPECT_EQ("\f" + tvt::head1(2), got[10]);
+    EXPECT_EQ("    INPUT   SEL SEL " + sp(99) + "1", got[12]);
+    EXPECT_EQ(rec, got[15]);
+    EXPECT_EQ(close, got[16]);
+}
+
+// Types 4 and 5 change what the character layouts print; restored after.
+TEST(tvlprt, PrintableAndUnprintable) {
+    PrtRun r("prt-table");
+    r.opt.reclen = 0;
+    tvlprt("A", 1, PT_UNPRTBL, 0);
+    tvlprt("\x01", 1, PT_PRTABLE, 0);
+    tvlprt("AB\x01", 3, PT_CHAR, 0);
+    tvlprt("AB\x01", 3, PT_MIX, 0);
+    tvlprt("A", 1, PT_PRTABLE, 0);
+    tvlprt("\x01", 1, PT_UNPRTBL, 0);
+    tvlprt("AB\x01", 3, PT_CHAR, 0);
+    std::vector<std::string> got = r.lines();
+    const std::string sel = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 ";
+    ASSERT_EQ(11u, got.size());
+    EXPECT_EQ(sel + ".B\x01", got[5]);
+    EXPECT_EQ(sel + "4B\x01", got[7]);   // A now shown as its zone over its digit
+    EXPECT_EQ(sp(20) + "1  ", got[8]);
+    EXPECT_EQ(sel + "AB.", got[9]);
+}
+
+// Spacing: type 8 spaces n lines (0 prints nothing); type 9 spaces to a
+// line of the page; spacing past the page end starts a new page instead.
+TEST(tvlprt, SpacingRequests) {
+    PrtRun r("prt-space");
+    r.opt.pagedepth = 12;
+    tvlprt("a", -1, PT_LINE, 0);     // lines 1-3 heading, 4 "a"
+    tvlprt(nullptr, 0, PT_SPACE, 0); // nothing
+    tvlprt(nullptr, 0, PT_SPACE, 2); // lines 5, 6
+    tvlprt("b", -1, PT_LINE, 0);     // line 7
+    tvlprt(nullptr, 0, PT_SKIPTO, 10);  // 10 - 7 - 1 = 2 lines: 8, 9
+    tvlprt("c", -1, PT_LINE, 0);     // line 10
+    tvlprt(nullptr, 0, PT_SPACE, 2); // 2 left: 0 after, so a new page
+    tvlprt("d", -1, PT_LINE, 0);
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "a", "", "", "b", "", "", "c",
+                                     "\f" + tvt::head1(2), tvt::head2(), "", "d"};
+    EXPECT_EQ(want, r.lines());
+}
+
+// Type 11: the ASA character is printed and counts lines; "1" starts a
+// new page without heading lines.  Type 1: the control character is not
+// printed, "0" gives an empty line first, the statement number stands in
+// characters 2 to 10.
+TEST(tvlprt, AsaAndStatementLines) {
+    PrtRun r("prt-asa");
+    r.opt.pagedepth = 10;
+    tvlprt(" one", -1, PT_ASA, 0);
+    tvlprt("0two", -1, PT_ASA, 0);
+    tvlprt("1three", -1, PT_ASA, 0);
+    tvlprt("-four", -1, PT_ASA, 0);
+    tvlprt("          READ IN", -1, PT_ECHO, 12);
+    tvlprt("0         WRITE OUT", -1, PT_ECHO, 0);
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", " one", "0two",
+                                     "1three", "-four",
+                                     "    12.  READ IN", "", "         WRITE OUT"};
+    EXPECT_EQ(want, r.lines());
+}
+
+// The listing name: -lst, else TVLLST, else TORV.LST.
+TEST(tvlprt, ListingNameFromOptionEnvironmentDefault) {
+    PrtRun r("prt-name");
+    std::string alt = r.dir + "/env.lst";
+    setenv("TVLLST", alt.c_str(), 1);
+    tvlprt("x", -1, PT_LINE, 0);
+    r.lines();
+    EXPECT_TRUE(tvt::exists(r.lst));
+    EXPECT_FALSE(tvt::exists(alt));
+    {
+        PrtRun e("prt-name2");
+        e.cmv.lstname = nullptr;
+        std::string want = e.dir + "/env.lst";
+        setenv("TVLLST", want.c_str(), 1);
+        tvlprt("x", -1, PT_LINE, 0);
+        e.lines();
+        EXPECT_TRUE(tvt::exists(want));
+    }
+    unsetenv("TVLLST");
+}
+
+// Failures of the Part end the run with their text and status.
+TEST(tvlprt, FailuresEndTheRun) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    {
+        PrtRun r("prt-bad");
+        EXPECT_EXIT(tvlprt("x", 1, 6, 0), testing::ExitedWithCode(5), "^Print Type 0x6 invalid.\n$");
+        EXPECT_EXIT(tvlprt("x", 1, 18, 0), testing::ExitedWithCode(5), "^Print Type 0x12 invalid.\n$");
+    }
+    {
+        PrtRun r("prt-long");
+        std::string name = r.dir + "/" + std::string(256, 'n');
+        r.cmv.lstname = name.data();
+        EXPECT_EXIT(tvlprt("x", 1, PT_LINE, 0), testing::ExitedWithCode(7931 % 256),
+                    "^PRINT failed: '/[^']*/n{256}'\n$");
+    }
+    {
+        PrtRun r("prt-nodir");
+        std::string name = r.dir + "/missing/TORV.LST";
+        r.cmv.lstname = name.data();
+        EXPECT_EXIT(tvlprt("x", 1, PT_LINE, 0), testing::ExitedWithCode(7932 % 256),
+                    "^PRINT file: No such file or directory \n$");
+    }
+    {
+        PrtRun r("prt-full");
+        std::string name = "/dev/full";
+        r.cmv.lstname = name.data();
+        EXPECT_EXIT(
+            {
+                tvlprt("x", 1, PT_LINE, 0);
+                tvlprt(nullptr, 0, PT_CLOSE, 0);
+            },
+            testing::ExitedWithCode(77), "^Write /dev/full failed.\n$");
+    }
+}
+
+// The signal line is printed as a message line.
+TEST(tvlprt, SignalLine) {
+    PrtRun r("prt-sig");
+    prtsig(&r.cmv, "##ERROR## TERM signal (15) intercepted.  GC.............\n");
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
+                                     "##ERROR## TERM signal (15) intercepted.  GC............."};
+    EXPECT_EQ(want, r.lines());
+    EXPECT_TRUE(r.cmv.prt.flags & PR_SIGNAL);
+}
