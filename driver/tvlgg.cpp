@@ -17,6 +17,7 @@
 // the context, the options block, the 528-byte statement work line and
 // the 112-byte date-time area (BEGB below), all zeroed at start.
 #include "driver/driver.h"
+#include "files/files.h"
 #include "engine/engine.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
@@ -218,8 +219,12 @@ void finals(CMV* c) {
         tvlerr(c);
     }
     if (c->errcnt == 0) {
-        // (The listing is readied for the run and data cards are attached to
-        // the CARD input once the listing and statement input exist.)
+        // The listing is readied for the run: its first heading, and a
+        // spacing line when more than three lines are left on the page.
+        // (Data cards are attached to the CARD input once statement input
+        // exists.)
+        if (!(c->lstsw & LST_NOSTMT) && (c->prt.linesleft > 3 || !(c->prt.flags & PR_OPEN)))
+            tvlprt(nullptr, 0, PT_SPACE, 1);
         putlogline(c);
         c->optp->pagewidth = c->pagewidth;
         c->optp->pagedepth = c->pagedepth;
@@ -235,6 +240,11 @@ void finals(CMV* c) {
     if (c->cncur && c->cncur->typ1 == 0) c->cncur->typ1 = CN_END;
     phase(c, "\n** FF **\n");
     tvlff(c);
+    // The listing is closed, then every file of the run.
+    tvlprt(nullptr, 0, PT_CLOSE, 0);
+    FFCB all{};
+    all.cmv = c;
+    cblf_kil(&all, KIL_FILES);
 }
 
 // Release every block of the run, the context last, and close the log.

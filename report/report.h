@@ -11,8 +11,6 @@ struct FFREC;
 // Record the error of the current statement; the first one is kept.
 // seterr(0) clears it.  Returns the number.
 int seterr(int number);
-// Record an error and blame the current token (tkc) for it.
-int tokbad(int number);
 // Print the recorded error under its statement; returns the messages printed so far.
 int tvlerr(CMV* c);
 // Internal inconsistency: print the logic-error line and end the process.

@@ -1,16 +1,17 @@
-// Messages: errors are recorded by number (seterr, tokbad) and printed in
+// Messages: errors are recorded by number (seterr; tokbad of the
+// tokenizer also blames the current token) and printed in
 // one place (tvlerr): a row of "*" under the blamed token, the message line
 // with its text from the message file "torvale.msg", an optional
 // explanation line, and for the first message of the run a copy on the
 // log.  Internal inconsistencies end the run through errlogic.
 //
-// Exports: seterr, tokbad, tvlerr, errlogic (report.h); msgload, msgfind
+// Exports: seterr, tvlerr, errlogic (report.h); msgload, msgfind
 // (report.h, for the completeness check of the message file).
 // Called by: every routine that finds a statement or selection-time error,
 // statement input and the driver (tvlerr after each statement and at the
 // final checks).
 // Calls: tvlprt (listing lines), prtedit (numbers), cblgcore (the text
-// buffer "msg"), the message file reader below.
+// buffer "msg"), tvlfn and cblfio (the message file).
 //
 // Message file, lines of two kinds (each cut to 96 characters):
 //   "E155 Invalid or repeated -ctl/-lst/-log value ! comment"
@@ -28,6 +29,7 @@
 // Log copy of the first message: "TORVALE/L64 3.50 ERROR 155 ***  text".
 #include "report/report.h"
 #include "driver/driver.h"
+#include "files/files.h"
 #include "frontend/frontend.h"
 #include "runtime/runtime.h"
 
@@ -54,31 +56,13 @@ void msgname(const char* nam, char* out, int size) {
     if (at >= 0) std::memcpy(out + at, "msg", 3);
 }
 
-// Open the message file: in the current directory, else beside the
-// program's executable.  Null when neither is there.
-FILE* msgopen() {
-    char name[64];
-    msgname(kOptName, name, sizeof name);
-    if (FILE* f = std::fopen(name, "r")) return f;
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - sizeof name - 1);
-    if (n <= 0) return nullptr;
-    exe[n] = '\0';
-    char* slash = std::strrchr(exe, '/');
-    if (!slash) return nullptr;
-    std::strcpy(slash + 1, name);
-    return std::fopen(exe, "r");
-}
-
-// Read the next line of the message file, cut to kMsgLine characters,
-// without its line end.  -1 at end of file.
-int msgline(FILE* f, char* line) {
-    int n = 0, ch;
-    while ((ch = std::fgetc(f)) != EOF && ch != '\n')
-        if (n < kMsgLine) line[n++] = static_cast<char>(ch);
-    if (ch == EOF && n == 0) return -1;
-    while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ')) n--;
-    return n;
+// The executable's path, whose directory the file layer tries when the
+// message file is not in the current directory.
+bool exepath(char* out, int size) {
+    ssize_t n = readlink("/proc/self/exe", out, static_cast<size_t>(size - 1));
+    if (n <= 0) return false;
+    out[n] = '\0';
+    return true;
 }
 
 // A line is kept if it is an explanation (a "." in column 9), or a message
@@ -99,22 +83,30 @@ int msgload(CMV* c, int first) {
     char* buf = c->msgtext;
     long used = 0;
     buf[used++] = '\n';
-    FILE* f = msgopen();
+    char name[64], exe[4096];
+    msgname(kOptName, name, sizeof name);
+    FFREC* f = tvlfn(c, FN_MSG, name, 0);
     if (!f) return 0;
-    char line[kMsgLine + 1];
-    int n, lines = 0;
-    while ((n = msgline(f, line)) >= 0) {
-        char second = n > 1 ? line[1] : '\0';
+    FFCB* fc = cblf_fcb(c);
+    fc->ffrec = f;
+    if (exepath(exe, sizeof exe)) fc->srchpath = exe;
+    int lines = 0;
+    const char* rec;
+    while ((rec = cblfio(fc, F_READ, nullptr, 0)) != nullptr) {
+        int n = f->reclen < kMsgLine ? static_cast<int>(f->reclen) : kMsgLine;
+        while (n > 0 && rec[n - 1] == ' ') n--;
+        char second = n > 1 ? rec[1] : '\0';
         if (first >= 500 && second < '5') continue;
         if (first < 500 && second > '4') break;
-        if (!msgtake(line, n)) continue;
+        if (!msgtake(rec, n)) continue;
         if (used + n + 2 > kMsgSize) break;
-        std::memcpy(buf + used, line, static_cast<size_t>(n));
+        std::memcpy(buf + used, rec, static_cast<size_t>(n));
         used += n;
         buf[used++] = '\n';
         lines++;
     }
-    std::fclose(f);
+    cblfio(fc, F_CLOSE, nullptr, 0);
+    cblgcorf(c->gccb, &fc, "ffc");
     return lines;
 }
 
@@ -147,15 +139,6 @@ int seterr(int number) {
     TK* t = c->tkerr ? c->tkerr : (tkc ? tkc : c->tkcur);
     c->tkerr = blamable(t);
     return number;
-}
-
-int tokbad(int number) {
-    CMV* c = cm;
-    if (c && c->errnum == 0 && blamable(tkc)) {
-        tkc->flags |= TK_BAD;
-        c->tkerr = tkc;
-    }
-    return seterr(number);
 }
 
 namespace {
@@ -222,12 +205,17 @@ int mkexpl(CMV* c, int n, char* line) {
     return 14 + k;
 }
 
-// The first message of the run also goes to the log: the 17 heading
+// The first message of the run also goes to the log, after the log line
+// (heading and date) if that was not written yet: the 17 heading
 // characters (product, platform, release), then the message line from its
 // fifth character (below 500, so that the number is kept) or its 18th,
 // cut to 77 characters.
 void logcopy(CMV* c, int n, const char* line, int len, const char* expl, int elen) {
     FILE* log = c->logfp ? c->logfp : stderr;
+    if (!(c->drvsw & CM_DRV_LOGDONE) && c->logline[0] && (!c->optp || c->optp->banner)) {
+        std::fputs(c->logline, log);
+        c->drvsw |= CM_DRV_LOGDONE;
+    }
     char out[80];
     std::memcpy(out, c->heading + 2, 17);
     int from = n < 500 ? 4 : 17;

@@ -9,10 +9,10 @@
 // Called by: the driver (heading line, close), statement input (echo),
 // messages (tvlerr, errlogic), run preparation (request 13), the PRINT,
 // SPACE, LINE and LOG actions, the signal handler and the summary.
-// Calls: cblgcore (header lines), cbledt (numbers), cbltrtab with the
-// listing tables ttab_tc, ttab_tb, ttab_mz, ttab_mn (changed by types 4
-// and 5), cbldate (the heading's date when the run has none), and the
-// listing file writer below.
+// Calls: tvlfn and cblfio (the listing file), cblgcore (header lines),
+// cbledt (numbers), cbltrtab with the listing tables ttab_tc, ttab_tb,
+// ttab_mz, ttab_mn (changed by types 4 and 5), cbldate (the heading's
+// date when the run has none).
 //
 // Divisions: listing file; geometry and heading; physical lines and page
 // throw; column headers; record layouts; dump layout; single-line types;
@@ -41,12 +41,10 @@
 //   "  0020-003F  =same=" with ":" at columns 85 and 118.
 #include "report/report.h"
 #include "driver/driver.h"
+#include "files/files.h"
+#include "frontend/frontend.h"
 #include "runtime/runtime.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,62 +69,41 @@ constexpr int kAsaMax = 133;      // longest ASA line given with its default len
 // Listing file: define, open, write one line, close.
 // ---------------------------------------------------------------------------
 
-// Stand-in until the file layer lands: a private buffered writer.
-struct LSTSTAND {
-    int  fd;            // descriptor, -1 when closed
-    long used;          // bytes waiting in buf
-    char buf[1 << 16];  // lines waiting to be written
-};
-LSTSTAND lststand = {-1, 0, {}};
+// The listing is an output line file of the record file layer, with a
+// block size of 4128 bytes, defined through the file-name parser.
 
-bool stand_flush() {
-    long done = 0;
-    while (done < lststand.used) {
-        ssize_t n = write(lststand.fd, lststand.buf + done, static_cast<size_t>(lststand.used - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += n;
-    }
-    lststand.used = 0;
-    return true;
-}
+constexpr std::int64_t kLstBlk = 4128;  // block size of the listing
 
 // Define the listing file; false when the name cannot be a file name
-// (256 characters or more, as for every file name of the run).
-bool lstdef(PRTS* p, const char* name) {
-    if (std::strlen(name) >= 256) return false;
+// (the parser refuses, for example, names of 256 characters or more).
+bool lstdef(CMV* c, PRTS* p, const char* name) {
     p->name = name;
+    p->file = tvlfn(c, FN_LST, name, 0);
+    if (!p->file) return false;
+    p->file->bufsize = kLstBlk;
+    p->fcb = cblf_fcb(c);
+    p->fcb->ffrec = p->file;
     return true;
 }
 
-// Open the listing for writing; null, or the system's error text.
+// Open the listing for writing; null, or the file layer's error text.
 const char* lstopen(PRTS* p) {
-    lststand.fd = open(p->name, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    lststand.used = 0;
-    return lststand.fd < 0 ? std::strerror(errno) : nullptr;
+    if (cblfio(p->fcb, F_OPEN, nullptr, 0)) return nullptr;
+    return p->fcb->errm && p->fcb->errm[0] ? p->fcb->errm : "OPEN failed.";
 }
 
-// Write one line; false when the system refused it.
-bool lstput(PRTS*, const char* line, long len) {
-    if (lststand.used + len + 1 > static_cast<long>(sizeof lststand.buf)) {
-        if (!stand_flush()) return false;
-        if (len + 1 > static_cast<long>(sizeof lststand.buf)) {
-            ssize_t n = write(lststand.fd, line, static_cast<size_t>(len));
-            if (n != len) return false;
-            lststand.buf[lststand.used++] = '\n';
-            return true;
-        }
-    }
-    std::memcpy(lststand.buf + lststand.used, line, static_cast<size_t>(len));
-    lststand.used += len;
-    lststand.buf[lststand.used++] = '\n';
-    return true;
+// Write one line; false when the file layer could not.
+bool lstput(PRTS* p, const char* line, long len) {
+    return cblfio(p->fcb, F_WRITE, const_cast<char*>(line), len) != nullptr;
 }
 
-bool lstclose(PRTS*) {
-    bool ok = stand_flush();
-    if (close(lststand.fd) != 0) ok = false;
-    lststand.fd = -1;
+// Close the listing and give back its control block; false when the last
+// block could not be written.
+bool lstclose(CMV* c, PRTS* p) {
+    p->fcb->ffrec = p->file;
+    cblfio(p->fcb, F_CLOSE, nullptr, 0);
+    bool ok = !(p->fcb->errm && p->fcb->errm[0]);
+    cblgcorf(c->gccb, &p->fcb, "ffc");
     return ok;
 }
 
@@ -655,7 +632,7 @@ void prtopen(CMV* c) {
     const char* name = c->lstname;
     if (!name || !*name) name = std::getenv("TVLLST");
     if (!name || !*name) name = "TORV.LST";
-    if (!lstdef(p, name)) fatal(7931, "PRINT failed: '%s'\n", name);
+    if (!lstdef(c, p, name)) fatal(7931, "PRINT failed: '%s'\n", name);
     if (const char* e = lstopen(p)) fatal(7932, "PRINT file: %s \n", e);
     p->flags |= PR_OPEN;
     p->linesleft = 0;
@@ -671,7 +648,7 @@ void prtclose(CMV* c) {
             p->dest = PD_LIST;
             dotsrtn(c, PT_LINE);
         }
-        if (!lstclose(p)) fatal(77, "Write %s failed.\n", p->name);
+        if (!lstclose(c, p)) fatal(77, "Write %s failed.\n", p->name);
         p->flags = (p->flags & ~PR_OPEN) | PR_CLOSED;
     }
     if (p->work) cblgcorf(c->gccb, &p->work, "prt");

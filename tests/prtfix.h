@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "files/files.h"
 #include "report/report.h"
 #include "runtime/runtime.h"
 #include "tests/testutil.h"
@@ -42,6 +43,9 @@ struct PrtRun {
     ~PrtRun() {
         cm = &cmv;
         tvlprt(nullptr, 0, PT_CLOSE, 0);  // gives back the listing's blocks
+        FFCB all{};
+        all.cmv = &cmv;
+        cblf_kil(&all, KIL_FILES);        // and the file blocks
         if (cmv.logfp) std::fclose(cmv.logfp);
         cm = before;
         rmtree(dir);
