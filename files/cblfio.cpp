@@ -27,8 +27,11 @@
 //   V2  [data length, 2 bytes][data]:          "AB" -> 00 02 41 42.
 //   V3  [80][data length, 2 bytes][data]:      "AB" -> 80 00 02 41 42.
 //   MFV 128-byte header, then [4L LL][data][zeros to a multiple of 4]; the
-//       high nibble 4 marks a record, the low 12 bits are the data length:
-//       "ABC" -> 40 03 41 42 43 00 (2 + 3 = 5, padded to 8 bytes: 40 03 41 42 43 00 00 00).
+//       high nibble 4 marks a record, the low 12 bits are the data length.
+//       "ABC": 2 + 3 = 5 bytes, padded to 8: 40 03 41 42 43 00 00 00.
+//       Header: 30 7E (kind 3, length 0x07E = 126, 128 with the word),
+//       yymmddhhmmss and the century at 8 and again at 22, 3E at 37,
+//       01 at 39, 48 and 61, BLKSIZE - 2 at 56-57, 5E 1C 02 02 at 108.
 #include "files/files.h"
 #include "driver/driver.h"
 #include "runtime/runtime.h"
