@@ -380,9 +380,11 @@ static const char* geometry(FFREC* f) {
         const OPTB* o = cm ? cm->optp : nullptr;
         f->dflags |= (o && o->rdw) ? DF_RDW : DF_NORDW;
     }
-    f->aflags &= ~AF_CTLZ;
+    f->aflags &= ~(AF_CTLZ | AF_FAST);
     if (f->recfm == RF_LINE && f->eollen > 0 && !(f->dflags & (DF_RECFM | DF_KEEPCTLZ)))
         f->aflags |= AF_CTLZ;
+    bool plain = f->recfm == RF_FIXED || (f->recfm == RF_LINE && (input ? !f->eol && f->eollen == 2 : f->eollen > 0));
+    if (plain && !(f->dflags & (DF_INSTREAM | DF_FILL | DF_DUMMY)) && f->tabw <= 0) f->aflags |= AF_FAST;
     return nullptr;
 }
 
@@ -881,7 +883,7 @@ static char* copyout(FFCB* fc, char* rec, std::int64_t len, const Piece& r, std:
     return out;
 }
 
-static char* fio_read(FFCB* fc, char* rec, std::int64_t len) {
+[[gnu::noinline]] static char* fio_read(FFCB* fc, char* rec, std::int64_t len) {
     FFREC* f = fc->ffrec;
     std::int64_t prev = f->reclen;
     f->tabseen = 0;
@@ -1065,7 +1067,7 @@ static bool usable(FFCB* fc) {
     return false;
 }
 
-static char* fio_write(FFCB* fc, char* rec, std::int64_t len) {
+[[gnu::noinline]] static char* fio_write(FFCB* fc, char* rec, std::int64_t len) {
     FFREC* f = fc->ffrec;
     if (!(f->sflags & FS_OPEN) && !usable(fc)) return nullptr;
     if (!(f->mode & FM_OUT)) return fail(fc, "File not open for output.");
@@ -1161,12 +1163,9 @@ static char* fio_close(FFCB* fc, bool closeit) {
 // The entry point
 // ---------------------------------------------------------------------------
 
-char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
+// Every request other than a read or a write of an open file.
+[[gnu::noinline]] static char* fio_other(FFCB* fc, int function, char* record, std::int64_t length) {
     FFREC* f = fc->ffrec;
-    fc->errm = nullptr;
-    tr(fc, 0, 'C');
-    if (!f) return cblferrx(fc, "No file.");
-    if (f->errm && f->errm[0]) f->errm[0] = 0;
     switch (function) {
     case F_OPEN:   return fio_open(fc);
     case F_CLOSE:  return fio_close(fc, true);
@@ -1189,4 +1188,89 @@ char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
         return kInsDel;
     default:       return fail(fc, "I/O func bad.");
     }
+}
+
+// The record path for fixed records and lines ended by CR, LF or CR LF,
+// taken when the whole record and its delimiter are buffered (a line:
+// LRECL + 2 bytes and one more) and nothing else applies (no TABs to
+// expand, no FILL, no in-stream data: AF_FAST, decided at open).  It cuts
+// as cutfix and cutline do; anything out of the ordinary returns null and
+// the general read takes over.
+static inline char* fastread(FFCB* fc, FFREC* f, char* rec, std::int64_t len) {
+    unsigned char* p = f->buf + f->bufoff;
+    std::int64_t u = f->unread, n = f->lrecl;
+    int dl = 0;
+    if (f->dflags & DF_RESYNC) return nullptr;
+    if (f->recfm == RF_LINE) {
+        if (u <= n + 2) return nullptr;
+        n = findcrlf(p, n + 2);
+        if (n < 0 || n > f->lrecl) return nullptr;
+        dl = p[n] == '\n' ? 1 : (p[n + 1] == '\n' && n <= f->lrecl) ? 2 : 1;
+        f->sflags &= ~FS_CUT;
+    } else if (u < n) {
+        return nullptr;
+    }
+    f->rba = f->foff - u;
+    f->bufoff += n + dl;
+    f->unread = u - n - dl;
+    f->lastdl = dl;
+    f->tabseen = 0;
+    f->rawlen = f->reclen = n;
+    f->reccnt++;
+    if (n > f->maxrec) f->maxrec = n;
+    tr(fc, 0, 'c');
+    if (rec && len >= n && len > 0) return static_cast<char*>(std::memcpy(rec, p, static_cast<std::size_t>(n)));
+    return reinterpret_cast<char*>(p);
+}
+
+// The record path for writes of fixed records and lines that fit the
+// buffer whole; null leaves the record to the general write.
+static inline char* fastwrite(FFREC* f, char* rec, std::int64_t len) {
+    std::int64_t n = len, need;
+    if (f->recfm == RF_LINE) {
+        if (f->sflags & FS_TRUNC)
+            while (n > 0 && rec[n - 1] == f->fill) n--;
+        need = n + f->eollen;
+    } else {
+        need = f->lrecl;
+    }
+    if (n > f->lrecl || f->bufoff + need > f->iosize) return nullptr;
+    unsigned char* o = f->buf + f->bufoff;
+    std::memcpy(o, rec, static_cast<std::size_t>(n));
+    if (f->recfm == RF_FIXED) {
+        if (n < need) std::memset(o + n, f->fill, static_cast<std::size_t>(need - n));
+    } else if (f->eollen == 1) {
+        o[n] = static_cast<unsigned char>(f->eol[0]);
+    } else if (f->eollen > 0) {
+        std::memcpy(o + n, f->eol, static_cast<std::size_t>(f->eollen));
+    }
+    f->bufoff += need;
+    f->reclen = n;
+    f->reccnt++;
+    if (n > f->maxrec) f->maxrec = n;
+    f->rba = f->foff + f->bufoff;
+    return rec;
+}
+
+// The entry point.  Reads and writes of open files, the record path, go
+// straight to their routines; everything else through fio_other.
+char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
+    FFREC* f = fc->ffrec;
+    fc->errm = nullptr;
+    tr(fc, 0, 'C');
+    if (!f) return cblferrx(fc, "No file.");
+    if (f->errm && f->errm[0]) f->errm[0] = 0;
+    if (f->sflags & FS_OPEN) {
+        if (function == F_READ && (f->mode & (FM_IN | FM_UPD))) {
+            if (f->aflags & AF_FAST)
+                if (char* p = fastread(fc, f, record, length)) return p;
+            return fio_read(fc, record, length);
+        }
+        if (function == F_WRITE) {
+            if ((f->aflags & AF_FAST) && record && length >= 0 && f->status == 0 && (f->mode & FM_OUT))
+                if (char* p = fastwrite(f, record, length)) return p;
+            return fio_write(fc, record, length);
+        }
+    }
+    return fio_other(fc, function, record, length);
 }

@@ -178,6 +178,7 @@ TEST_F(cblfio, RoundTripsEveryFormat) {
     struct Row { const char* name; int recfm; std::int64_t lrecl, blk; std::uint32_t df; };
     const Row rows[] = {
         {"F", RF_FIXED, 300, 3000, 0},     {"LF", RF_LINE, 0, 0, 0},
+        {"LF300", RF_LINE, 300, 0, 0},  // LRECL near the lengths: the short record path
         {"V", RF_VAR, 304, 0, DF_NOBDW},   {"VB", RF_VAR, 304, 1000, 0},
         {"V2", RF_V2, 302, 0, 0},          {"V3", RF_V3, 303, 0, 0},
         {"MFV", RF_MFV, 302, 0, 0},
