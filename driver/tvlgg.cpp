@@ -43,7 +43,6 @@ constexpr char kProduct[] = "TORVALE/L64 ";  // then the release's first four ch
 constexpr char kPrompt[] = "\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n";
 constexpr char kBuild1[] = "\n          Build Level=";
 constexpr char kBuild2[] = " (Latest change).\n";
-constexpr char kOptFile[] = "torvale.nam";
 constexpr int  kBegLen = 3800;
 constexpr int  kWline = 528;
 constexpr int  kHeadCols = 61;  // heading columns in the log line
@@ -159,14 +158,11 @@ void defaults(CMV* c) {
     c->underline[c->pagewidth] = 0;
 }
 
-// Step 10: the site options file.  When the current directory holds none,
-// nothing is read.  (Reading its OPTION lines comes with statement input.)
+// Step 10: the site options file "torvale.nam" (statement input reads
+// it; an absent file is not read).
 void optfile(CMV* c) {
     step(c, 'N');
-    struct stat st;
-    if (stat(kOptFile, &st) == 0) {
-        // Present: its OPTION lines are read here once statement input exists.
-    }
+    optnam(c);
     step(c, 'n');
 }
 
@@ -200,14 +196,23 @@ void version(CMV* c) {
     std::fputs(c->logline, c->logfp);
 }
 
-// Step 15: the statements.  Statement input comes later: until then there
-// are none to read (standard input is not read at all), and an error the
-// command line recorded is printed as it would be with the first statement.
+// Step 15: the statements.  The parameter-string statements are closed
+// first, so that the prompt is shown only when statements come from a
+// terminal on standard input and neither -ctl nor an END or "/*" in the
+// parameter string provides them; the log line then keeps the heading
+// and date alone.
 void statements(CMV* c) {
     step(c, 'I');
+    int plen = tvlinparm(c);
+    bool prompt = !(cmsw4 & (SW4_CTLFILE | SW4_PARMEND | SW4_PARMSTAR)) && !c->ctlname &&
+                  (c->termsw & CM_TERM_STDIN);
+    if (prompt) {
+        putlogline(c);
+        std::fflush(c->logfp);
+    }
     cutprompt(c);
     step(c, 'L');
-    if (c->errnum) tvlerr(c);
+    tvlin(c, plen);
     step(c, 'E');
 }
 
@@ -254,6 +259,8 @@ long long finish(CMV* c, long long rc) {
     ab_set(0);
     GCCB* gc = c->gccb;
     tokfree(c);
+    stmtfree(c);
+    cnkill(c);
     parmfree(c);
     atkillc(c);
     cblgcorf(gc, &c->ctlname, "ctl");

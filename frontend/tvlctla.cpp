@@ -1,13 +1,13 @@
 // Statement analysis, interim: makes a node per statement, knows END (and
-// E, EOF), EQU and OPTION words, and takes every other statement as an
-// action that consumes its tokens.  It lets statement input, the listing
-// and the messages run end to end until the full analysis replaces this
-// module.
+// E, EOF), INCLUDE (and INC), EQU and OPTION words, and takes every other
+// statement as an action that consumes its tokens.  It lets statement
+// input, the listing and the messages run end to end until the full
+// analysis replaces this module.
 //
 // Exports: tvlctla (analyse the statement in the token chain), cnkill
 // (release the nodes), eqechk (no entries yet).  Called by statement
-// input; eqechk by the tokenizer.  Calls tokt, tokdel, tokdata, tokbad and
-// the memory manager.
+// input; eqechk by the tokenizer.  Calls tokt, tokdel, tokdata, tokbad,
+// iimake and the memory manager.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
@@ -41,6 +41,31 @@ void eatall() {
     }
 }
 
+// INCLUDE: the next token names the file, as written in the statement.
+void include(CMV* c) {
+    TK* t = tokdata();
+    if (!t || t->len == 0) {
+        seterr(156);
+        return;
+    }
+    bool quoted = (t->flags & (TK_APOS | TK_QUOT)) != 0;
+    const char* name = quoted ? t->text : t->src;
+    int len = quoted ? t->len : t->srclen;
+    if (!quoted && (t->flags & TK_SPLIT)) {  // a split word: the whole word as written
+        len = t->srclen;
+    }
+    std::int16_t before = c->errnum;
+    II* r = iimake(name, len);
+    tkc = t;
+    if (r && c->errnum == before) {
+        tokdel();
+        cmsw4 |= SW4_INCLUDE;
+    } else {
+        tokdel();
+    }
+    eatall();
+}
+
 }  // namespace
 
 int tvlctla(CMV* c) {
@@ -54,6 +79,11 @@ int tvlctla(CMV* c) {
         tokt("FAIL,EOJ");
         n->typ1 = CN_END;
         c->lastkind = CN_END;
+        n->selid = -actions(c);
+        return 0;
+    }
+    if (tokt("INC,INCLUDE")) {
+        include(c);
         n->selid = -actions(c);
         return 0;
     }

@@ -611,9 +611,12 @@ char* tokdel() {
     return t->text;
 }
 
+// Record error err and blame tkc for it; a statement keeps its first
+// error and the token that error blamed.
 void tokbad(int err) {
+    bool first = cm->errnum == 0;
     seterr(err);
-    if (tkc) {
+    if (first && tkc && cm->errnum == err) {
         tkc->flags |= TK_BAD;
         cm->tkerr = tkc;
     }

@@ -5,6 +5,7 @@
 #include "driver/driver.h"
 #include "frontend/frontend.h"
 #include "tests/runctx.h"
+#include "testutil.h"
 
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 using namespace std::string_view_literals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -466,3 +468,69 @@ TEST_F(tokfu_t, FindsTheFirstUnusedToken) {
     EXPECT_EQ(tokfu(), u);
 }
 
+// Errors of the tokenizer in a whole run: the statement, the row of "*"
+// under the blamed token (for a token on a continued line, within the
+// physical line that holds it), the message.
+TEST(tvltokn, ErrorsUnderlinedInListing) {
+    std::string d = tvt::tempdir("tvltokn_err");
+    std::string ctl = "PRINT 'abc\n"
+                      "IF (1 = 2\n"
+                      "EOJ "s + '\0' + "X\n"
+                      "MOVE X'1G' TO\n"
+                      "MOVE 'A'B\n"
+                      "EOJ \\\n"
+                      "  MOVE 'A'B\n"
+                      "MOVE X'" + std::string(400, 'A') + "\\\n" + std::string(158, 'A') + "'\n";
+    tvt::spit(d + "/in.ctl", ctl);
+    auto r = tvt::run({"-ctl", "in.ctl"}, d);
+    EXPECT_EQ(r.status, 52);
+    std::vector<std::string> l;
+    {
+        std::string all = tvt::slurp(d + "/TORV.LST");
+        std::size_t at = 0;
+        for (int n = 0; at < all.size(); ++n) {
+            std::size_t nl = all.find('\n', at);
+            std::string line = all.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            if (n >= 3) l.push_back(line);
+            at = nl == std::string::npos ? all.size() : nl + 1;
+        }
+    }
+    const std::vector<std::string> want = {
+        "         PRINT 'abc",  // the whole statement is one token
+        "         **********",
+        "*** ERROR 271 ***  Quote not closed",
+        "",
+        "         IF (1 = 2",
+        "         *********",
+        "*** ERROR 272 ***  Brackets not balanced",
+        "",
+        "         EOJ .X",  // the NUL shown as a point
+        "         ******",
+        "*** ERROR 273 ***  NUL character inside the statement",
+        "",
+        "         MOVE X'1G' TO",  // X'1G' at column 5, 5 long
+        "              *****",
+        "*** ERROR 275 ***  Invalid character in a hexadecimal literal",
+        "",
+        "         MOVE 'A'B",  // 'A' at column 5
+        "              ***",
+        "*** ERROR 277 ***  Quoted string runs on into a word (blank missing)",
+        "",
+        "         EOJ \\",
+        "           MOVE 'A'B",  // on the second line, column 7
+        "                ***",
+        "*** ERROR 277 ***  Quoted string runs on into a word (blank missing)",
+        "",
+        "         MOVE X'" + std::string(400, 'A') + "\\",
+        "         " + std::string(158, 'A') + "'",
+        // 279 pairs: the literal, from column 5 to the end of its first line
+        "              " + std::string(403, '*'),
+        "*** ERROR 276 ***  Hexadecimal literal too long",
+    };
+    ASSERT_GE(l.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(l[i], want[i]);
+    }
+}
