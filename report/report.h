@@ -13,6 +13,8 @@ struct FFREC;
 int seterr(int number);
 // Print the recorded error under its statement; returns the messages printed so far.
 int tvlerr(CMV* c);
+// cmsw2: a label was defined; tvlerr underlines it under its statement.
+constexpr std::uint32_t SW2_LABEL = 0x80;
 // Internal inconsistency: print the logic-error line and end the process.
 [[noreturn]] void errlogic(int number);
 

@@ -46,6 +46,7 @@ constexpr int  kMsgLine = 96;         // message file lines are cut to this
 constexpr int  kLineMax = 640;        // longest message line built here
 constexpr const char* kNotFound = "Error Number not in torvale.msg file";
 constexpr const char* kOptName = "torvale.nam";  // the site options file
+constexpr std::int64_t kBlockMax = 32760;      // input block dumped when the file gives no size
 
 // Name of the message file: the options file's name with "nam" made "msg"
 // (for a name ending in ")", the three characters before it).
@@ -151,11 +152,68 @@ void put(char* line, int* at, const char* s, int n) {
     *at += n;
 }
 
+// Column of a token in the listed statement line: its place in the work
+// line's text; -1 when it lies elsewhere (in the continuation buffer the
+// physical line of a continued statement is not known here).
+int tokcol(const CMV* c, const TK* t) {
+    if (!c->wline || !t->src) return -1;
+    const char* text = c->wline + WLINE_PFX;
+    if (t->src < text || t->src >= c->wline + WLINE_LEN) return -1;
+    return static_cast<int>(t->src - text);
+}
+
+// A listing line under the statement: 10 blanks and `col` blanks, then the
+// mark `n` times.  It is printed as a statement line, whose first blank is
+// the control character, so that the marks stand under the token.
+void marktok(const CMV* c, const TK* t, char mark, bool label) {
+    int col = tokcol(c, t);
+    int n = t->srclen > 0 ? t->srclen : t->len;
+    if (label && n > 1 && t->src[n - 1] == ':') n--;
+    if (col < 0 || n <= 0 || col + n > WLINE_LEN) return;
+    char line[WLINE_PFX + WLINE_LEN];
+    std::memset(line, ' ', static_cast<size_t>(WLINE_PFX + col));
+    std::memset(line + WLINE_PFX + col, mark, static_cast<size_t>(n));
+    tvlprt(line, WLINE_PFX + col + n, PT_ECHO, 0);
+}
+
+// No error: after a label definition the label is underlined with "-"
+// (when statements are listed); the first token, pieces of split words
+// passed over.
+void labmark(CMV* c) {
+    if (!(cmsw2 & SW2_LABEL)) return;
+    cmsw2 &= ~SW2_LABEL;
+    if (c->lstsw & LST_NOSTMT) return;
+    const TK* t = c->tkhead;
+    while (t && (t->flags & (TK_PIECE | TK_DELIM)) && !(t->flags & TK_END)) t = t->next;
+    if (t && !(t->flags & TK_END)) marktok(c, t, '-', true);
+}
+
+// The current data file, or null.
+const FFREC* curfile(const CMV* c) { return c->datfcb ? c->datfcb->ffrec : nullptr; }
+
+// Selection-time errors: the most recent input block of the current data
+// file, when it is an input with data in its buffer: at most the block
+// length (or the file's block size) of the used part of the buffer.
+void inblock(CMV* c) {
+    const FFREC* f = curfile(c);
+    if (!f || !(f->mode & FM_IN) || !f->buf) return;
+    std::int64_t len = f->bufoff + f->unread;
+    std::int64_t blk = f->blklen > 0 ? f->blklen : (f->bufsize > 0 ? f->bufsize : kBlockMax);
+    if (len > blk) len = blk;
+    if (len > f->iosize && f->iosize > 0) len = f->iosize;
+    if (len <= 0) return;
+    if (c->prt.linesleft < 6) c->prt.linesleft = 0;
+    tvlprt(nullptr, 0, PT_SPACE, 1);
+    tvlprt("MOST RECENT INPUT BLOCK (PRINTED FROM I/O BUFFER)....", -1, PT_LINE, 0);
+    tvlprt(reinterpret_cast<const char*>(f->buf), static_cast<int>(len), PT_DUMP, 0);
+}
+
 // Build the message line of error n; returns its length.
 int mkline(CMV* c, int n, char* line) {
     int len, at;
     const char* text = msgfind(c, n, &len);
-    if (len > 0 && text[0] == 'f') {
+    const bool filemsg = len > 0 && text[0] == 'f';
+    if (filemsg) {
         text++;
         len--;
     }
@@ -178,6 +236,17 @@ int mkline(CMV* c, int n, char* line) {
             line[14] = ')';
         }
         at = 53;
+        const FFREC* f = curfile(c);
+        if (filemsg && f) {
+            put(line, &at, "F=", 2);
+            if (f->dsn && f->dsnlen > 0) put(line, &at, f->dsn, f->dsnlen);
+            else put(line, &at, f->fname, static_cast<int>(std::strlen(f->fname)));
+            put(line, &at, " - ", 3);
+            if (f->errm && f->errm[0]) {
+                text = f->errm;
+                len = static_cast<int>(std::strlen(f->errm));
+            }
+        }
     }
     put(line, &at, text, len);
     if (c->errextra) {
@@ -235,9 +304,13 @@ void logcopy(CMV* c, int n, const char* line, int len, const char* expl, int ele
 }  // namespace
 
 int tvlerr(CMV* c) {
-    if (c->errnum == 0) return c->errcnt;
+    if (c->errnum == 0) {
+        labmark(c);
+        return c->errcnt;
+    }
     int n = c->errnum < 0 ? -c->errnum : c->errnum;
     n %= 10000;
+    if (c->tkerr && !(c->tkerr->flags & TK_DELIM) && n != 17) marktok(c, c->tkerr, '*', false);
     c->tkerr = nullptr;
     if (!c->msgtext) msgload(c, n);
     char line[kLineMax], expl[100];
@@ -249,6 +322,7 @@ int tvlerr(CMV* c) {
     c->errcnt++;
     std::uint32_t off = n < 500 ? 0x01 : 0x02;
     if (c->errcnt == 1 && !(c->optp && (c->optp->logsw & off))) logcopy(c, n, line, len, expl, elen);
+    if (n >= 500) inblock(c);
     c->errsub = 0;
     c->errnum = 0;
     return c->errcnt;

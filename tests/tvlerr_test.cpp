@@ -234,3 +234,126 @@ TEST(msgload, MessageFileIsComplete) {
         }
     }
 }
+
+// Whole runs: the command-line errors are printed in the listing, with the
+// text of the message file in the current directory, else of the one
+// beside the program; a copy of the program in a folder without one shows
+// the not-found text.  The run still ends with 52.
+TEST(tvlerr, CommandLineErrorsInTheListing) {
+    struct Row {
+        const char* name;
+        bool own, copy;  // a message file of the test in the directory; a copy of the program
+        std::vector<std::string> args;
+        std::string want;
+    };
+    const std::vector<Row> rows = {
+        {"beside the program", false, false, {"-ctl", "A", "-ctl", "B"},
+         "*** ERROR 155 ***  Invalid or repeated -ctl/-lst/-log value, or log not opened"},
+        {"current directory first", true, false, {"-ctl", "A", "-ctl", "B"}, "*** ERROR 155 ***  Bad -ctl value"},
+        {"parameter string too long", false, false, {std::string(516, 'a')},
+         "*** ERROR 170 ***  Command-line parameter string or its EQU text too long"},
+        {"no message file", false, true, {"-ctl", "A", "-ctl", "B"},
+         "*** ERROR 155 ***  Error Number not in torvale.msg file"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string d = tvt::tempdir("err-run");
+        if (row.own) tvt::spit(d + "/torvale.msg", kMsgFile);
+        std::string exe = TORVALE_BIN;
+        if (row.copy) {
+            exe = d + "/torvale";
+            std::filesystem::copy_file(TORVALE_BIN, exe);
+            std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+        }
+        tvt::Run r = tvt::run(row.args, d, "/dev/null", 30, exe);
+        EXPECT_EQ(52, r.status);
+        std::string lst = tvt::slurp(d + "/TORV.LST");
+        EXPECT_NE(std::string::npos, lst.find("\n\n" + row.want + "\n\n")) << lst;
+        EXPECT_EQ(0u, lst.find("TORVALE/L64 3.50 ")) << lst;
+        tvt::rmtree(d);
+    }
+}
+
+// A message marked "f" with a current data file: "F=", the file's name,
+// " - " and the file layer's error text in place of the text; then, for
+// an input file, the most recent input block (used part of the buffer).
+TEST(tvlerr, FileMessageAndInputBlock) {
+    PrtRun r("err-file");
+    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
+    InDir in(r.dir);
+    char dsn[] = "data/in.txt";
+    char errm[128] = "No such file or directory";
+    unsigned char buf[40];
+    for (int i = 0; i < 40; i++) buf[i] = static_cast<unsigned char>('a' + i % 26);
+    FFREC f{};
+    f.dsn = dsn;
+    f.dsnlen = 11;
+    f.errm = errm;
+    f.mode = FM_IN;
+    f.buf = buf;
+    f.bufoff = 30;
+    f.unread = 10;
+    f.iosize = 40;
+    FFCB fc{};
+    fc.ffrec = &f;
+    r.cmv.datfcb = &fc;
+    r.cmv.prt.selid = 4;
+    seterr(571);
+    tvlerr(&r.cmv);
+    r.cmv.datfcb = nullptr;
+    std::vector<std::string> want = {
+        tvt::head1(1), tvt::head2(), "",
+        "     (SEL----4)   *** SELECTION TIME ERROR 571 ***   F=data/in.txt - No such file or directory",
+        "",
+        "MOST RECENT INPUT BLOCK (PRINTED FROM I/O BUFFER)....",
+        "    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---",
+        sp(8) + "0" + sp(5) + "0" + sp(3) + "4 " + sp(8) + "   40",
+        // a..z then a..f: 61 to 7A, 61 to 66; then g..n: 67 to 6E
+        "  0000  61626364 65666768 696A6B6C 6D6E6F70  71727374 75767778 797A6162 63646566" + sp(5) +
+            "|abcdefghijklmnopqrstuvwxyzabcdef|",
+        "  0020  6768696A 6B6C6D6E" + sp(85 - 25) + "|ghijklmn" + sp(24) + "|",
+    };
+    EXPECT_EQ(want, r.lines());
+}
+
+// The blamed token is marked with "*" under its place in the listed
+// statement (printed as a statement line: 9 columns of prefix, then the
+// text); error 17 has no mark; a label is underlined with "-" without its
+// colon.
+TEST(tvlerr, MarksUnderTheStatement) {
+    PrtRun r("err-mark");
+    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
+    InDir in(r.dir);
+    char wline[WLINE_LEN];
+    std::memset(wline, ' ', sizeof wline);
+    std::memcpy(wline + WLINE_PFX, "LAB: READ INPUT X", 17);
+    r.cmv.wline = wline;
+    TK lab{}, x{};
+    lab.src = wline + WLINE_PFX;
+    lab.srclen = 4;
+    lab.text = wline + WLINE_PFX;
+    lab.len = 4;
+    x.src = wline + WLINE_PFX + 16;
+    x.srclen = 1;
+    x.text = wline + WLINE_PFX + 16;
+    x.len = 1;
+    tvlprt(wline, WLINE_PFX + 17, PT_ECHO, 0);
+    r.cmv.tkhead = &lab;
+    cmsw2 |= SW2_LABEL;
+    tvlerr(&r.cmv);
+    EXPECT_FALSE(cmsw2 & SW2_LABEL);
+    tkc = &x;
+    seterr(45);
+    tvlerr(&r.cmv);
+    seterr(17);
+    tvlerr(&r.cmv);
+    tkc = nullptr;
+    r.cmv.tkhead = nullptr;
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
+                                     sp(9) + "LAB: READ INPUT X",
+                                     sp(9) + "---",
+                                     sp(9 + 16) + "*",
+                                     "*** ERROR 045 ***  Error Number not in torvale.msg file", "",
+                                     "*** ERROR 017 ***  Statement out of sequence", ""};
+    EXPECT_EQ(want, r.lines());
+}

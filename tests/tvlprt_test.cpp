@@ -347,3 +347,27 @@ TEST(tvlprt, SignalLine) {
     EXPECT_EQ(want, r.lines());
     EXPECT_TRUE(r.cmv.prt.flags & PR_SIGNAL);
 }
+
+// Whole runs: a -lst name of 256 characters cannot be defined (7931, seen
+// as 251), one in a missing directory cannot be opened (7932, seen as
+// 252); without -lst the name is TVLLST, else TORV.LST.
+TEST(tvlprt, ListingNameAndFailuresInWholeRuns) {
+    std::string d = tvt::tempdir("prt-run");
+    std::string longname(256, 'x');
+    tvt::Run r = tvt::run({"-lst", longname}, d);
+    EXPECT_EQ(7931 % 256, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("PRINT failed: '" + longname + "'\n")) << r.err;
+    r = tvt::run({"-lst", "missing/x.lst"}, d);
+    EXPECT_EQ(7932 % 256, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("PRINT file: No such file or directory \n")) << r.err;
+    setenv("TVLLST", "env.lst", 1);
+    r = tvt::run({}, d);
+    EXPECT_EQ(52, r.status);
+    EXPECT_TRUE(tvt::exists(d + "/env.lst"));
+    r = tvt::run({"-lst", "opt.lst"}, d);
+    EXPECT_TRUE(tvt::exists(d + "/opt.lst"));
+    unsetenv("TVLLST");
+    r = tvt::run({}, d);
+    EXPECT_EQ(0u, tvt::slurp(d + "/TORV.LST").find("TORVALE/L64 3.50 "));
+    tvt::rmtree(d);
+}
