@@ -43,6 +43,20 @@ struct InDir {
     ~InDir() { std::filesystem::current_path(old); }
 };
 
+// The log of a run goes to a file of its own; logback closes it and
+// reads it back.
+std::string logtofile(PrtRun& r) {
+    std::string logp = r.dir + "/log";
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = std::fopen(logp.c_str(), "w");
+    return logp;
+}
+std::string logback(PrtRun& r, const std::string& logp) {
+    std::fclose(r.cmv.logfp);
+    r.cmv.logfp = nullptr;
+    return tvt::slurp(logp);
+}
+
 }  // namespace
 
 // One message per run, each in a fresh run so that the half of the file
@@ -103,9 +117,7 @@ TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
     PrtRun r("err-first");
     tvt::spit(r.dir + "/torvale.msg", kMsgFile);
     InDir in(r.dir);
-    std::string logp = r.dir + "/log";
-    std::fclose(r.cmv.logfp);
-    r.cmv.logfp = std::fopen(logp.c_str(), "w");
+    std::string logp = logtofile(r);
     ASSERT_NE(nullptr, r.cmv.logfp);
     seterr(155);
     seterr(17);
@@ -118,8 +130,7 @@ TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
     EXPECT_EQ(2, tvlerr(&r.cmv));
     EXPECT_EQ(nullptr, r.cmv.errextra);
     EXPECT_EQ(2, tvlerr(&r.cmv));  // nothing recorded: nothing printed
-    std::fclose(r.cmv.logfp);
-    r.cmv.logfp = nullptr;
+    std::string log = logback(r, logp);
     std::vector<std::string> want = {tvt::head1(1),
                                      tvt::head2(),
                                      "",
@@ -131,7 +142,7 @@ TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
     EXPECT_EQ(want, r.lines());
     EXPECT_EQ("TORVALE/L64 3.50 ERROR 155 ***  Bad -ctl value\n" + sp(14) +
                   "      12. Explanation twelve of 155\n",
-              tvt::slurp(logp));
+              log);
 }
 
 // The log copy is cut to 77 characters.
@@ -139,16 +150,12 @@ TEST(tvlerr, LogCopyCutTo77) {
     PrtRun r("err-cut");
     tvt::spit(r.dir + "/torvale.msg", kMsgFile);
     InDir in(r.dir);
-    std::string logp = r.dir + "/log";
-    std::fclose(r.cmv.logfp);
-    r.cmv.logfp = std::fopen(logp.c_str(), "w");
+    std::string logp = logtofile(r);
     seterr(160);
     tvlerr(&r.cmv);
-    std::fclose(r.cmv.logfp);
-    r.cmv.logfp = nullptr;
+    std::string log = logback(r, logp);
     // 17 + "ERROR 160 ***  " (15) + 45 characters of the text = 77
-    EXPECT_EQ("TORVALE/L64 3.50 ERROR 160 ***  Long text: abcdefghijklmnopqrstuvwxyz01234567\n",
-              tvt::slurp(logp));
+    EXPECT_EQ("TORVALE/L64 3.50 ERROR 160 ***  Long text: abcdefghijklmnopqrstuvwxyz01234567\n", log);
 }
 
 // seterr keeps the first number and blames the current token when it has
