@@ -1,6 +1,7 @@
 // Run driver: the run context CMV, the options block, the driver's globals
 // and the entry points of the run's phases.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <type_traits>
@@ -48,6 +49,34 @@ struct OPTB {
     std::int32_t  deffp;        // default floating-point format, 0 = none
 };
 static_assert(std::is_trivially_copyable_v<OPTB> && std::is_trivially_destructible_v<OPTB>);
+
+// The exit interface block: the words that called routines and line exits
+// share with the run.  The special @-names mirror their words (the @-name's
+// link is the word's offset in CMV).  Offsets are fixed for the routines
+// outside the system, so they are checked below.
+struct UXB {
+    std::int64_t  incnt;      //  0 UXINCNT: records read from the current input
+    std::int32_t  pd;         //  8 UXPD: page depth
+    std::int32_t  pw;         // 12 UXPW: page width
+    std::int32_t  dw;         // 16 UXDW: data width
+    std::int32_t  line;       // 20 UXLINE: current line number on the page
+    std::int32_t  linerem;    // 24 UXLINEREM: lines left on the page
+    unsigned char pgno[4];    // 28 UXPGNO, PgNo: page number, packed decimal
+    std::int64_t  lrecl;      // 32 UXLRECL: @-name LRECL
+    std::int64_t  atptr;      // 40 UXATPTR: @-name "@", address of the record start
+    std::int64_t  rsv48;      // 48 reserved, zero
+    std::int64_t  adiff;      // 56 UXADIFF: @-name DIFF
+    std::int32_t  rsv64[3];   // 64 reserved, zero
+    std::int32_t  replyl;     // 76 UXREPLYL: @-name REPLYL
+    std::int32_t  retsys;     // 80 UXRETSYS: @-name RETSYS
+    std::int32_t  reascd;     // 84 UXREASCD: @-name REASCD
+    std::int32_t  retvsam;    // 88 UXRETVSAM: @-name RETVSAM
+    std::int32_t  retcd;      // 92 UXRETCD: @-name RETCD
+    std::int32_t  rsv96[8];   // 96 reserved, zero
+};
+static_assert(sizeof(UXB) == 128 && offsetof(UXB, lrecl) == 32 && offsetof(UXB, atptr) == 40 &&
+              offsetof(UXB, adiff) == 56 && offsetof(UXB, replyl) == 76 &&
+              offsetof(UXB, retcd) == 92, "exit interface block layout");
 
 // The run context, one per run, in the 3,800-byte block "beg".
 struct CMV {
@@ -131,6 +160,20 @@ struct CMV {
     char*         stmtsav;      // saved text of the current physical line
     char*         cardtext;     // data after END for the CARD input, lines ended by LF (tag "card")
     std::int32_t  cardlen;      // bytes of cardtext
+    // The value area: value names of kind 10 address members of the run
+    // context (CM is its start); see the value-name table in tvlvn.cpp.
+    UXB           uxb;          // the exit interface block
+    char          vdate[10];    // DATE: yyyy/mm/dd of the run's start
+    unsigned char vdatecb[4];   // DATECB: 0yyyyddd packed, sign F
+    std::uint32_t vnsw;         // CM_VN_* below: value names and @-names in use
+    std::uint8_t  atuse;        // usage bits (AT_KIND_RECV/SEND) of the operand being compiled
+    std::int8_t   opndix;       // operand of the statement being compiled: 1 first, 2 second; 0 unknown
+    AT*           at_diff;      // special @-names: DIFF
+    AT*           at_retsys;    //   RETSYS
+    AT*           at_reascd;    //   REASCD
+    AT*           at_retvsam;   //   RETVSAM
+    AT*           at_replyl;    //   REPLYL
+    AT*           at_rec;       //   "@", the record start
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");
@@ -173,6 +216,15 @@ constexpr std::uint32_t LST_SUM3   = 0x400;  // summary level 3
 // OPTB.logsw: log switches
 constexpr std::uint32_t LOG_NOSTMTERR = 0x01; // first statement error not copied to the log
 constexpr std::uint32_t LOG_NOSELERR  = 0x02; // first selection-time error not copied to the log
+
+// CMV.vnsw
+constexpr std::uint32_t CM_VN_UXLINE = 0x01;  // line exits are in use (UXLINE named)
+constexpr std::uint32_t CM_VN_SCALE  = 0x02;  // the listing's scale line is used (SCALE)
+constexpr std::uint32_t CM_VN_FHDR   = 0x04;  // file headers are used (FHDR)
+constexpr std::uint32_t CM_VN_DIFF   = 0x08;  // DIFF is in use
+constexpr std::uint32_t CM_VN_ATKEEP = 0x10;  // @-names are kept across statements
+constexpr std::uint32_t CM_VN_QUERY  = 0x20;  // the run has query files
+constexpr std::uint32_t CM_VN_HEAD   = 0x40;  // the heading was printed (HEAD clears it)
 
 // cmsw4 bits the driver reads or sets
 constexpr std::uint32_t SW4_INCLUDE  = 0x100;   // INCLUDE switched the statement source

@@ -10,6 +10,8 @@
 struct CMV;
 struct FLD;
 struct CN;
+struct AT;
+struct DCL;
 
 // One token of the current statement, chained (tag "tk").
 struct TK {
@@ -95,8 +97,19 @@ struct CN {
     std::int16_t lnlast;    // line number of the last token
     std::int16_t collast;   // column (from 1) of the last token's end
     char*        srctext;   // saved text of the statement's first line (statement input)
+    std::int32_t sub;     // second code of the operation; print type (CN_TYP3) for print operations
+    std::int32_t arg;     // conversion code of CVxx, PACK, UNPK (source type x 16 + target type)
+    std::uint32_t gkflags; // CN_GK_* below: what the operand parsers noted on the statement
+    std::int32_t deftype; // default data type (FD_TYPE) given by a TYPE word; 0 none
 };
 static_assert(std::is_trivially_copyable_v<CN> && std::is_trivially_destructible_v<CN>);
+
+// CN.gkflags: facts the operand parsers note on the statement node.
+constexpr std::uint32_t CN_GK_TYPE   = 0x01;  // a TYPE word was written (simple form)
+constexpr std::uint32_t CN_GK_LRECL  = 0x02;  // UXLRECL named: the record length may change
+constexpr std::uint32_t CN_GK_DBCOL  = 0x04;  // a database column is named
+constexpr std::uint32_t CN_GK_PACKED = 0x08;  // arithmetic of the statement is done in packed decimal
+constexpr std::uint32_t CN_GK_PRTYPE = 0x10;  // a print form was given by TYPE
 
 // An operand descriptor (tag "FLD"): position half, length half, type,
 // style, digits, scale, literal and the terms of a composite operand.
@@ -110,9 +123,149 @@ struct FLD {
     std::int32_t  style;   // FD_STYL for floats
     std::int32_t  digits;  // decimal digits
     std::int32_t  scale;   // decimal places
-    std::uint32_t pflags;  // position flags
+    std::uint32_t pflags;  // position flags, FP_* below
+    FLD*          sub;     // end-position operand (length kind 6), or the FMT mask
+    CMV*          owner;   // run context that made it
+    std::int16_t  rtterms; // run-time work: address terms of the position; 0 after parsing
+    std::uint8_t  argix;   // index of a subroutine argument (position kind 36), from 0
+    std::uint8_t  rtstat;  // run-time resolution status; 0 after parsing
+    AT*           pat;     // @-name giving the position (kind 4)
+    AT*           lat;     // @-name giving the length (kind 4)
+    std::uint32_t lflags;  // length flags, FL_* below
+    DCL*          dcl;     // declared variable referred to
+    void*         fde;     // database column description
+    void*         qfd;     // query field description
+    char          ibuf[8]; // inline buffer for a short placeholder set at run time
+    std::int64_t  litlen;  // bytes of the literal; at run time the resolved length
+    unsigned char* lit;    // literal data, NUL after it (not counted); at run time the resolved address
+    double        fval;    // running value of a position evaluated in floating point
+    std::int64_t  rpos;    // run-time 1-based position in the record; value of an integer value operand
+    std::uint8_t  fill;    // fill character of an initial value; blank unless given
 };
 static_assert(std::is_trivially_copyable_v<FLD> && std::is_trivially_destructible_v<FLD>);
+
+// FLD.pflags
+constexpr std::uint32_t FP_LIT     = 0x2;         // a literal (with FP_LIT400 and FP_OWNLIT)
+constexpr std::uint32_t FP_MORE    = 0x4;         // the position has further terms in next
+constexpr std::uint32_t FP_PTRV    = 0x8;         // the value is the address an @-name holds
+constexpr std::uint32_t FP_LE0     = 0x20;        // the position evaluated to 0 or less
+constexpr std::uint32_t FP_VNAME   = 0x40;        // the position is a value name
+constexpr std::uint32_t FP_SUBTR   = 0x80;        // the term is subtracted
+constexpr std::uint32_t FP_HEXMASK = 0x200;       // (on an FMT mask) a hexadecimal mask
+constexpr std::uint32_t FP_LIT400  = 0x400;       // a literal: a fixed address, no address term
+constexpr std::uint32_t FP_TYPED   = 0x1000;      // TYPE was given explicitly
+constexpr std::uint32_t FP_FDE     = 0x2000;      // position from a database column (fde)
+constexpr std::uint32_t FP_QFD     = 0x4000;      // position from a query field (qfd)
+constexpr std::uint32_t FP_DCL     = 0x8000;      // names a declared variable (dcl)
+constexpr std::uint32_t FP_NUM     = 0x10000;     // numeric operand
+constexpr std::uint32_t FP_OWNLIT  = 0x40000;     // lit is owned and freed with the record
+constexpr std::uint32_t FP_FLOAT   = 0x200000;    // position arithmetic of the chain in floating point
+constexpr std::uint32_t FP_AMP     = 0x400000;    // declared name written with a leading "&"
+constexpr std::uint32_t FP_ATFORM  = 0x1000000;   // written as length AT/FROM/INTO position
+constexpr std::uint32_t FP_PFX     = 0x2000000;   // followed a P/POS prefix
+constexpr std::uint32_t FLD_FRESH  = 0x40000000;  // (both words) fresh record, reusable
+// FLD.lflags
+constexpr std::uint32_t FL_POS2    = 0x1;         // length derived from a second position
+constexpr std::uint32_t FL_MORE    = 0x4;         // the length has further terms
+constexpr std::uint32_t FL_LE0     = 0x20;        // the length evaluated to 0 or less
+constexpr std::uint32_t FL_SUBTR   = 0x80;        // the length term is subtracted
+constexpr std::uint32_t FL_FMT     = 0x100;       // an FMT mask hangs in sub
+constexpr std::uint32_t FL_DCL     = 0x8000;      // the length names a declared variable
+constexpr std::uint32_t FL_DECL    = 0x80000;     // length taken from a declaration or definition
+
+// POS_TYP: kinds of position and length terms (FLD.pkind, FLD.lkind).  ORDER POS_TYP
+constexpr int PK_REC    = 1;   // record position (0-based) or plain length
+constexpr int PK_END    = 2;   // (length) to the end of the record
+constexpr int PK_AT     = 4;   // an @-name
+constexpr int PK_DCLV   = 5;   // numeric declared variable used as a number
+constexpr int PK_POS2   = 6;   // (length) up to the position in sub
+constexpr int PK_ANY    = 7;   // (length) the whole record, ANY
+constexpr int PK_IN     = 8;   // IN, INCOUNT, REC; (length) the file's record length
+constexpr int PK_FT     = 9;   // FT; (length) the other operand's length
+constexpr int PK_VAREA  = 10;  // a field of the run's value area
+constexpr int PK_COMRG  = 11;  // COMRG, UPSI; (length) the second operand's length
+constexpr int PK_CN     = 12;  // the current statement node
+constexpr int PK_LINE   = 13;  // LINE; (length) a term with further terms
+constexpr int PK_PCB    = 14;  // PCB, STATUS, SEG; (length) the subroutine argument's own
+constexpr int PK_CBLNAME = 15; // CBLNAME
+constexpr int PK_PARM   = 16;  // PARM, PARMS
+constexpr int PK_LIT    = 19;  // a literal or fixed address
+constexpr int PK_DSN    = 21;  // DSN
+constexpr int PK_DIFF   = 22;  // Diff
+constexpr int PK_FN     = 23;  // FN, FNAME
+constexpr int PK_FSIZE  = 24;  // FSIZE
+constexpr int PK_FHDR   = 25;  // FHDR
+constexpr int PK_RPL    = 26;  // RPL
+constexpr int PK_SQLDA  = 27;  // SQLDA
+constexpr int PK_SQLMA  = 28;  // SQLMA
+constexpr int PK_SQLCA  = 29;  // SQLCA
+constexpr int PK_VOLID  = 30;  // VOLID
+constexpr int PK_RBA    = 31;  // RBA
+constexpr int PK_ARG    = 32;  // ARG, ARGS
+constexpr int PK_NOW    = 33;  // NOW
+constexpr int PK_SCALE  = 34;  // SCALE
+constexpr int PK_WORK   = 35;  // declared variable in the work area
+constexpr int PK_ARGN   = 36;  // subroutine argument name
+
+// VN_ARGenm: what tvlvn parses, with two added bits.
+constexpr int VN_LEN    = 1;   // a length
+constexpr int VN_POS    = 2;   // a position
+constexpr int VN_POS2   = 4;   // a second position
+constexpr int VN_QCONT  = 8;   // a quoted token that follows continues the expression
+constexpr int VN_DCLFLD = 16;  // declared variables are fields, never numbers
+
+// Mode bits of tvlgk: the operand forms a statement allows.
+constexpr long GK_TRY      = 0x1;         // tentative: on failure restore tokens and FLD, report nothing
+constexpr long GK_POS      = 0x2;         // a record field: position, then optional length
+constexpr long GK_LITPOS   = 0x4;         // a literal, or a field when P/POS comes next
+constexpr long GK_VALUE    = 0x8;         // a number or @-name stands for its own value
+constexpr long GK_POS2     = 0x10;        // the length may be a second position
+constexpr long GK_FIELD    = 0x20;        // a field only: no default length, no literal fallback
+constexpr long GK_FROM     = 0x40;        // FR/FROM is accepted as the AT keyword
+constexpr long GK_AT       = 0x80;        // the form length AT position
+constexpr long GK_LIT      = 0x100;       // an unquoted word may be a character literal
+constexpr long GK_QLIT     = 0x200;       // a quoted literal is accepted
+constexpr long GK_NUMLIT   = 0x400;       // a number may be a numeric literal
+constexpr long GK_LENSHORT = 0x800;       // length keywords only LEN, LENGTH, L
+constexpr long GK_NOL      = 0x1000;      // the single L is no length keyword
+constexpr long GK_LENNEXT  = 0x2000;      // the length keyword must be the next token
+constexpr long GK_INTO     = 0x4000;      // INTO is accepted as the AT keyword
+constexpr long GK_TYPE     = 0x8000;      // attributes are parsed
+constexpr long GK_ANYWHERE = 0x10000;     // AT/FROM/INTO anywhere in the statement
+constexpr long GK_LENONLY  = 0x20000;     // only a length value follows
+constexpr long GK_MORE     = 0x40000;     // continue a field whose position was parsed
+constexpr long GK_RECPOS   = 0x80000;     // the operand must be a record position
+constexpr long GK_NOLEN    = 0x100000;    // a position of 0 or less is no error
+constexpr long GK_DEFC     = 0x200000;    // default type character
+constexpr long GK_DEFB     = 0x400000;    // default type binary
+constexpr long GK_DEFP     = 0x800000;    // default type packed; numbers become packed literals
+constexpr long GK_STYLE    = 0x1000000;   // STYLE is accepted
+constexpr long GK_NOW      = 0x2000000;   // the word NOW is an operand
+constexpr long GK_FMT      = 0x4000000;   // FMT/FMAT/FORMAT is accepted
+constexpr long GK_LITTAG   = 0x8000000;   // literal storage tagged "<lit"
+constexpr long GK_QFIRST   = 0x10000000;  // a quoted first token is a literal at once
+
+// Token primitives the operand parsers use beside those above (tvltokn.cpp).
+char* tokf(const char* list);   // any unused token of the statement in list: consume it, return its text
+char* tokrest();                // give back the token tokdel consumed last
+
+// Field operands (tvlgk.cpp).
+int  tvlgk(FLD** slot, long mode);
+int  fldmake(CMV* c, FLD** slot);
+void fldkill(CMV* c, FLD** slot);
+void fldfrsh(CMV* c, FLD** slot);
+int  fldmult(CMV* c, FLD** slot);
+FLD* fmtchk(FLD* owner, int next);
+long qfdchk(FLD* f);
+
+// Value names and positions (tvlvn.cpp).
+int  tvlvn(CMV* c, FLD** slot, int mode);
+int  fldset(CMV* c, FLD** slot, int kind, long long value, int mode, int sign);
+int  pospfx(CMV* c);
+int  atupdp(AT* at, char* address);
+void* qfdfind(const char* name, int len);
+long fdefind(const char* name, int len, void** out);
+DCL* dclfind(const char* name, int len);
 
 // A named @-pointer, one per distinct name of the run, in order of first
 // use (tag: the name itself).  LRECL and RETCD are the automatic ones.
@@ -125,6 +278,7 @@ struct AT {
     std::int64_t  value;      // the position (1-based) or value
     std::int32_t  namelen;    // bytes of the name
     char          name[126];  // the name as written, or the canonical special name, NUL-ended
+    std::int64_t  lastok;     // last value accepted for a bounded length
 };
 static_assert(std::is_trivially_copyable_v<AT> && std::is_trivially_destructible_v<AT>);
 
@@ -136,6 +290,7 @@ constexpr std::uint8_t AT_STATE_OUTSIDE = 0x02;  // position outside record and 
 constexpr std::uint8_t AT_KIND_BASE    = 0x20;  // base value
 constexpr std::uint8_t AT_KIND_WORD4   = 0x01;  // interface word is 4 bytes (else 8)
 constexpr std::uint8_t AT_KIND_BOUNDED = 0x02;  // bounded length value
+constexpr std::uint8_t AT_KIND_PTR     = 0x04;  // a record pointer
 constexpr std::uint8_t AT_KIND_RECPTR  = 0x08;  // the record-start pointer "@"
 constexpr std::uint8_t AT_KIND_SPECIAL = 0x10;  // special name
 constexpr std::uint8_t AT_KIND_RECV    = 0x40;  // used in a receiving operand
@@ -151,8 +306,22 @@ struct DCL {
     std::int64_t len;     // bytes
     std::int64_t pos;     // position in the work area or the dynamic area
     char         name[32];  // the name, NUL-ended
+    DCL*         prev;      // previous variable
+    std::uint32_t flags;    // DCL_* below
+    char*        base;      // base address of a variable placed over a value area
+    FLD*         init;      // initial value
+    FLD*         mask;      // edit mask (FMT)
+    std::uint16_t namelen;  // bytes of the name
 };
 static_assert(std::is_trivially_copyable_v<DCL> && std::is_trivially_destructible_v<DCL>);
+
+// DCL.flags
+constexpr std::uint32_t DCL_INREC  = 0x1;    // placed in the record
+constexpr std::uint32_t DCL_OVER   = 0x4;    // placed over another declared variable
+constexpr std::uint32_t DCL_VAREA  = 0x8;    // placed over a value area
+constexpr std::uint32_t DCL_NUM    = 0x10;   // numeric
+constexpr std::uint32_t DCL_SUBTOT = 0x100;  // subtotal or break field
+constexpr std::uint32_t DCL_TOTAL  = 0x200;  // total field
 
 // An EQU, parameter (%n) or environment (%name%) entry (tag "EQE").
 struct EQE {
