@@ -39,7 +39,7 @@ namespace {
 // Operation codes (CN_TYP2) whose operands are compiled differently.
 constexpr int kOpAdd = 45, kOpDiv = 48, kOpMult = 47, kOpAssign = 50;
 constexpr int kOpTran = 54, kOpConv = 55, kOpCvdt = 56, kOpChop = 57, kOpGosub = 59;
-constexpr int kOpCall = 76, kOpPrint = 89, kOpLog = 91;
+constexpr int kOpPrint = 89, kOpLog = 91;
 
 // EQU marks of a consumed substituted token (see the tokenizer).
 constexpr std::uint32_t kEqMarks = 0x100 | 0x200 | 0x400;
@@ -70,7 +70,12 @@ struct GKWK {
 
 bool quoted(const TK* t) { return (t->flags & (TK_APOS | TK_QUOT)) != 0; }
 
-TK* nexttok() { return tkc ? tokdata() : nullptr; }
+// The next data token, or null; the empty token that may close the chain
+// is none.
+TK* nexttok() {
+    TK* t = tkc ? tokdata() : nullptr;
+    return t && t->len == 0 && !quoted(t) ? nullptr : t;
+}
 
 // Whether the (unquoted) token is one of the comma-separated keywords.
 bool kwis(const TK* t, std::string_view list) {
@@ -388,9 +393,9 @@ int setlitv(GKWK& w) {
 }
 
 // A number or @-name as its own value: an @-name gives its pointer (type 2,
-// length 8); a number becomes a packed literal (GK_DEFP, packed arithmetic)
-// or an 8-byte binary literal of type 2.
-int setptr(GKWK& w) {
+// length 8); a number becomes a packed literal (GK_DEFP, packed arithmetic,
+// unless bin) or an 8-byte binary literal of type 2.
+int setptr(GKWK& w, bool bin = false) {
     FLD* f = w.cur;
     if (f->pkind == PK_AT) {
         f->type = FD_PTR;
@@ -398,9 +403,9 @@ int setptr(GKWK& w) {
         f->len = 8;
         return chkattr(w);
     }
-    bool packed = (w.mode & GK_DEFP) ||
+    bool packed = !bin && ((w.mode & GK_DEFP) ||
                   (op(w) >= kOpAdd && op(w) <= kOpDiv && f->type == FD_PACKED) ||
-                  (w.cn && (w.cn->gkflags & CN_GK_PACKED));
+                  (w.cn && (w.cn->gkflags & CN_GK_PACKED)));
     if (packed) {
         tokrest();
         return storarg(w, FD_PACKED);
@@ -752,7 +757,7 @@ int gkafter(GKWK& w) {
     int rc = gkdcl(w);
     if (rc) return rc;
     if ((m & GK_RECPOS) && f->pkind != PK_REC) return 7;
-    if (f->pkind == PK_REC && (m & GK_NUMLIT) && !(m & (GK_POS | GK_POS2 | GK_AT))) return setptr(w);
+    if (f->pkind == PK_REC && (m & GK_NUMLIT) && !(m & (GK_POS | GK_POS2 | GK_AT))) return setptr(w, true);
     if ((f->pflags & FP_LE0) && !(m & GK_NOLEN)) {
         if (m & (GK_VALUE | GK_NUMLIT)) return setptr(w);
         const std::vector<TK*>& v = *w.vtok;
@@ -941,7 +946,7 @@ FLD* fmtchk(FLD* owner, int next) {
     if (owner && !(owner->pflags & FP_TYPED) && owner->type != FD_PTR && !owner->dcl) owner->type = FD_CHAR;
     long mode = GK_QFIRST | GK_LIT | GK_AT | GK_POS2;
     int opc = cn ? cn->typ2 : 0;
-    if (opc == kOpGosub || opc == kOpCall) mode &= ~GK_POS2;
+    if (opc == kOpGosub) mode &= ~GK_POS2;
     FLD* mask = nullptr;
     if (tvlgk(&mask, mode) != 0) {
         fldkill(c, &mask);
@@ -1034,7 +1039,12 @@ int fldmult(CMV* c, FLD** slot) {
     while (*tail) tail = &(*tail)->next;
     FLD* firstnew = nullptr;
     while (nexttok() && c->errnum == 0) {
+        std::int16_t before = c->tkcnt;
         if (listfield(c, tail, chop) != 0) break;
+        if (c->tkcnt == before) {  // nothing taken: the list cannot go on
+            seterr(7);
+            break;
+        }
         if (!firstnew) firstnew = *tail;
         ++n;
         while (*tail) tail = &(*tail)->next;

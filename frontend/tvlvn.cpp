@@ -418,11 +418,26 @@ int vnbinary(VNWK& w, const TK* t) {
 
 bool quoted(const TK* t) { return (t->flags & (TK_APOS | TK_QUOT)) != 0; }
 
+// The next data token, or null; the empty token that may close the chain
+// is none.
+TK* nextdata() {
+    TK* t = tkc ? tokdata() : nullptr;
+    return t && t->len == 0 && !quoted(t) ? nullptr : t;
+}
+
 // The token's text in the case it was written: the source of a plain word,
 // else the value.
 const char* casetext(const TK* t) {
     if ((t->flags & TK_WORD) && t->src && t->srclen == t->len) return t->src;
     return t->text;
+}
+
+// The date fields of the value area, from the run's date-time block: DATE
+// is its text yyyy/mm/dd, DATECB its packed 0yyyydddF at offset 8.
+void vdatefill(CMV* c) {
+    if (c->vdate[0] || !c->datep) return;
+    std::memcpy(c->vdate, c->datep + CBLDATE_TEXT, sizeof c->vdate);
+    std::memcpy(c->vdatecb, c->datep + 8, sizeof c->vdatecb);
 }
 
 // Finish the expression: 0-based record positions, value-area literals,
@@ -440,6 +455,7 @@ int vnfinish(CMV* c, FLD* h, int mode) {
     }
     if (h->pkind == PK_VAREA && !(h->pflags & FP_SUBTR)) {
         if (std::memcmp(c->eyecatch, "*CM*", 4) != 0) return 2;  // no value area
+        vdatefill(c);
         const VNROW* row = nullptr;
         for (const VNROW& r : kValueNames)
             if (r.names && r.code == PK_VAREA && r.offset <= h->pos &&
@@ -507,15 +523,15 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
         return 215;
     }
     VNWK w{c, slot, mode, 1, false, 0, 0, 0, 0, 0};
-    for (TK* t = tkc ? tokdata() : nullptr; t; ) {
+    for (TK* t = nextdata(); t; ) {
         if (w.ntok > 0 && quoted(t) && !(t->flags & TK_HEX) && !(mode & VN_QCONT) && !w.signseen)
             break;
         std::string_view v(t->text, t->len);
         if (w.ntok == 0 && !quoted(t) && (v == "P" || v == "POS")) {
             tkc = t;
             tokdel();
-            if (!tokdata()) { tokrest(); return 7; }  // P or POS is the last word
-            t = tokdata();
+            t = nextdata();
+            if (!t) { tokrest(); return 7; }  // P or POS is the last word
             continue;
         }
         int rc = (t->flags & TK_HEX) ? vnbinary(w, t) : vntext(w, t->text, casetext(t), t->len);
@@ -523,7 +539,7 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
         tkc = t;
         tokdel();
         ++w.ntok;
-        TK* n = tkc ? tokdata() : nullptr;
+        TK* n = nextdata();
         if (w.signseen) {  // a sign ended the token: the next token is its term
             if (!n) { seterr(7); return 7; }
             t = n;
@@ -687,7 +703,8 @@ int atupdv(AT* at, long long value) {
     at->value = value;
     long long word = value;
     if ((at->kind & (AT_KIND_PTR | AT_KIND_RECPTR)) && c->currec)
-        word = static_cast<long long>(reinterpret_cast<std::uintptr_t>(c->currec)) + value - 1;
+        word = static_cast<long long>(reinterpret_cast<std::uintptr_t>(c->currec) +
+                                      static_cast<std::uint64_t>(value) - 1);
     atword(c, at, word);
     return 0;
 }
@@ -707,7 +724,7 @@ int atupdp(AT* at, char* address) {
     auto a = reinterpret_cast<std::uintptr_t>(address);
     auto r = reinterpret_cast<std::uintptr_t>(c->currec);
     auto wa = reinterpret_cast<std::uintptr_t>(c->worka);
-    at->value = static_cast<long long>(a - r) + 1;
+    at->value = static_cast<long long>(a - r + 1);
     at->state = AT_STATE_NOVAL | AT_STATE_SET;
     bool inwork = c->worka && a >= wa && a - wa < static_cast<std::uintptr_t>(c->worklen);
     if ((!c->currec || at->value < 1 || at->value > c->curlen) && !inwork)

@@ -85,9 +85,12 @@ TEST_F(Tvlgk, WrittenForms) {
         // 123.4 packed: digits 1234, scale 1, 4/2 + 1 = 3 bytes 01 23 4C.
         {"packed decimal", "123.4", 1033 | GK_DEFP, 0, 0, PK_LIT, 0, PK_REC, 3, FD_PACKED, 4, 1,
          kLitFlags | FP_NUM, 0, "01 23 4C", 0},
-        // A number under GK_DEFP: packed 42 in 2 / 2 + 1 = 2 bytes 04 2C.
-        {"packed integer", "42", 1033 | GK_DEFP, 0, 0, PK_LIT, 0, PK_REC, 2, FD_PACKED, 2, 0,
-         kLitFlags | FP_NUM, 0, "04 2C", 0},
+        // A number as a value under GK_DEFP: packed 42 in 2 / 2 + 1 = 2 bytes 04 2C.
+        {"packed integer", "42", GK_VALUE | GK_NUMLIT | GK_POS2 | GK_DEFP, 0, 0, PK_LIT, 0, PK_REC, 2,
+         FD_PACKED, 2, 0, kLitFlags | FP_NUM, 0, "04 2C", 0},
+        // A plain number where no field can be is binary even under GK_DEFP: 42 = 2A.
+        {"binary integer under DEFP", "42", 1033 | GK_DEFP, 0, 0, PK_LIT, 0, PK_REC, 8, FD_PTR, 0, -1,
+         kLitFlags | FP_NUM, 0, "2A 00 00 00 00 00 00 00", 0},
         // -5.5 as a double: sign 1, exponent 1023 + 2 = 0x401, fraction .011:
         // C016000000000000, the machine's (little-endian) order.
         {"float literal", "-5.5", 1033, 0, 0, PK_LIT, 0, PK_REC, 8, FD_FLOAT, 0, -1, kLitFlags | FP_NUM, 0,

@@ -136,8 +136,15 @@ TEST_F(Tvlvn, SelfReferencingEquStopsAt256) {
 }
 
 TEST_F(Tvlvn, ValueNameDatePointsIntoValueArea) {
-    // DATE: a literal at the run's date field, 10 bytes, flags 0x40 and 0x2.
+    // DATE: a literal at the run's date field, 10 bytes, flags 0x40 and 0x2,
+    // filled from the date-time block (text at 34, packed day at 8).
+    char dateblk[CBLDATE_LEN] = {};
+    std::memcpy(dateblk + 8, "\x02\x02\x63\x41\x5F", 4);
+    std::memcpy(dateblk + CBLDATE_TEXT, "2026/12/07 02:12:00.0", 21);
+    c->datep = dateblk;
     ASSERT_EQ(0, parse("DATE", VN_POS));
+    EXPECT_EQ("2026/12/07", std::string(c->vdate, 10));
+    EXPECT_EQ("02 02 63 41", hex(c->vdatecb, 4));
     EXPECT_EQ(PK_LIT, f->pkind);
     EXPECT_EQ(reinterpret_cast<unsigned char*>(c) + offsetof(CMV, vdate), f->lit);
     EXPECT_EQ(10, f->litlen);
@@ -151,6 +158,7 @@ TEST_F(Tvlvn, ValueNameDatePointsIntoValueArea) {
     c->eyecatch[0] = 'x';
     EXPECT_EQ(2, parse("DATE", VN_POS));
     c->eyecatch[0] = '*';
+    c->datep = nullptr;
 }
 
 TEST_F(Tvlvn, ValueNamesOfOtherKindsAndTheirEffects) {
