@@ -180,6 +180,7 @@ struct VNWK {
     int   depth;     // EQU frames in force
     int   negframes; // of those, frames entered with a "-"
     int   ndcl;      // declared variables named
+    bool  inquote;   // the token being walked is quoted: numbers only
 };
 
 bool lenmode(const VNWK& w) { return (w.mode & VN_LEN) != 0; }
@@ -293,6 +294,7 @@ int vntext(VNWK& w, const char* s, const char* cs, int n);
 // the error of an EQU value.
 int vnname(VNWK& w, const char* s, const char* cs, int n) {
     CMV* c = w.c;
+    if (w.inquote) return 7;  // a quoted text names nothing
     bool neg = negsign(w, w.sign);
     std::string_view name(s, n);
     FLD* t;
@@ -522,7 +524,7 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
     } else if (f->pkind) {
         return 215;
     }
-    VNWK w{c, slot, mode, 1, false, 0, 0, 0, 0, 0};
+    VNWK w{c, slot, mode, 1, false, 0, 0, 0, 0, 0, false};
     for (TK* t = nextdata(); t; ) {
         if (w.ntok > 0 && quoted(t) && !(t->flags & TK_HEX) && !(mode & VN_QCONT) && !w.signseen)
             break;
@@ -534,6 +536,7 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
             if (!t) { tokrest(); return 7; }  // P or POS is the last word
             continue;
         }
+        w.inquote = quoted(t);
         int rc = (t->flags & TK_HEX) ? vnbinary(w, t) : vntext(w, t->text, casetext(t), t->len);
         if (rc) return rc;
         tkc = t;

@@ -105,6 +105,8 @@ TEST_F(Tvlgk, WrittenForms) {
         {"quoted literal", "'Ab'", 512, 0, 0, PK_LIT, 0, PK_REC, 2, FD_CHAR, 0, -1, kLitFlags, 0, "41 62", 0},
         // EBC: A -> C1, b -> 82 (ASCII to EBCDIC).
         {"EBC literal", "'Ab' EBC", 512, 0, 0, PK_LIT, 0, PK_REC, 2, FD_CHAR, 0, -1, kLitFlags, 0, "C1 82", 0},
+        // A quoted L is a literal, not the @-name LRECL.
+        {"quoted name", "'L'", 512, 0, 0, PK_LIT, 0, PK_REC, 1, FD_CHAR, 0, -1, kLitFlags, 0, "4C", 0},
         {"ASC literal", "'Ab' ASCII", 512, 0, 0, PK_LIT, 0, PK_REC, 2, FD_CHAR, 0, -1, kLitFlags, 0, "41 62", 0},
         // Bytes above 127 through the table: 80 -> 9F, C3 -> 0A, A9 -> 51, FF -> FF.
         {"EBC upper half", "'\x80\xC3\xA9\xFF' EBCDIC", 512, 0, 0, PK_LIT, 0, PK_REC, 4, FD_CHAR, 0, -1,
