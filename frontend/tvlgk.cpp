@@ -609,12 +609,20 @@ int gkatform(GKWK& w, int* rc) {
     if (m & GK_FROM) std::strcat(list, ",FR,FROM");
     if (m & GK_INTO) std::strcat(list, ",INTO");
     bool found = tokt(list) != nullptr;
-    if (!found && (m & GK_ANYWHERE) && (m & (GK_FROM | GK_INTO)))
-        found = gkfind(c, (m & GK_FROM) ? ((m & GK_INTO) ? "FR,FROM,INTO" : "FR,FROM") : "INTO");
+    TK* resume = nullptr;  // where the operand goes on after a keyword found further on
+    if (!found && (m & GK_ANYWHERE) && (m & (GK_FROM | GK_INTO))) {
+        TK* kw = gkfind(c, (m & GK_FROM) ? ((m & GK_INTO) ? "FR,FROM,INTO" : "FR,FROM") : "INTO");
+        if (kw && tkc != unusedafter(kw)) {
+            resume = tkc;
+            tkc = unusedafter(kw);
+        }
+        found = kw != nullptr;
+    }
     if (!found) return 0;
     attolen(f);
     f->pflags &= ~FP_MORE;
     int r = tvlvn(c, &w.cur, VN_POS);
+    if (resume) tkc = (resume->flags & TK_USED) ? unusedafter(resume) : resume;
     if (r == 0 && (f->pflags & FP_LE0)) r = 9;
     if (r == 0) {
         f->pflags |= FP_ATFORM;

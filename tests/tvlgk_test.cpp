@@ -57,6 +57,10 @@ TEST_F(Tvlgk, WrittenForms) {
         // 10 AT 50: the number before AT is the length; position 50, offset 49.
         {"length AT", "10 AT 50", 656, 0, 0, PK_REC, 49, PK_REC, 10, 0, 0, -1, FP_ATFORM, 0, nullptr, 0},
         {"length FROM", "4 FROM 7", 720, 0, 0, PK_REC, 6, PK_REC, 4, 0, 0, -1, FP_ATFORM, 0, nullptr, 0},
+        {"length INTO", "6 INTO 3", 24723, 0, 0, PK_REC, 2, PK_REC, 6, 0, 0, -1, FP_ATFORM, 0, nullptr, 0},
+        // FROM further on in the statement (GK_ANYWHERE): the word between stays.
+        {"FROM anywhere", "4 X FROM 7", GK_FROM | GK_AT | GK_ANYWHERE, 0, 0, PK_REC, 6, PK_REC, 4, 0, 0, -1,
+         FP_ATFORM, 0, nullptr, 1},
         // FROM not accepted without GK_FROM: 4 is a position, FROM is left.
         {"FROM not allowed", "4 FROM 7", 8370 & ~GK_POS2, 0, 0, PK_REC, 3, 0, 0, 0, 0, -1, 0, 0, nullptr, 2},
         // Length kind 6: two positions of different kinds, the end in sub.
