@@ -245,9 +245,6 @@ constexpr long GK_FMT      = 0x4000000;   // FMT/FMAT/FORMAT is accepted
 constexpr long GK_LITTAG   = 0x8000000;   // literal storage tagged "<lit"
 constexpr long GK_QFIRST   = 0x10000000;  // a quoted first token is a literal at once
 
-// Token primitives the operand parsers use beside those above (tvltokn.cpp).
-char* tokf(const char* list);   // any unused token of the statement in list: consume it, return its text
-char* tokrest();                // give back the token tokdel consumed last
 
 // Field operands (tvlgk.cpp).
 int  tvlgk(FLD** slot, long mode);
@@ -257,6 +254,7 @@ void fldfrsh(CMV* c, FLD** slot);
 int  fldmult(CMV* c, FLD** slot);
 FLD* fmtchk(FLD* owner, int next);
 long qfdchk(FLD* f);
+void gkgive(CMV* c, TK* t);     // give back a consumed token
 
 // Value names and positions (tvlvn.cpp).
 int  tvlvn(CMV* c, FLD** slot, int mode);

@@ -103,13 +103,7 @@ TK* unusedafter(TK* t) {
     return nullptr;
 }
 
-// Give back a consumed token.
-void giveback(CMV* c, TK* t) {
-    if (!(t->flags & TK_USED)) return;
-    t->flags &= ~(TK_USED | TK_BAD);
-    if (t->flags & kEqDone) t->flags = (t->flags & ~kEqDone) | kEqMarks;
-    ++c->tkcnt;
-}
+void giveback(CMV* c, TK* t) { gkgive(c, t); }
 
 void giveall(CMV* c, const std::vector<TK*>& v) {
     for (TK* t : v) giveback(c, t);
@@ -130,15 +124,37 @@ void usedsince(const std::vector<TK*>& before, std::vector<TK*>& out) {
         if (t->flags & TK_USED) out.push_back(t);
 }
 
-// Find a keyword of list anywhere in the statement and consume it; the
-// cursor stays where it was unless the keyword was the current token.
+// Whether the word of token t is one of the comma-separated keywords of
+// list, letters compared without regard to case.
+bool kwci(const TK* t, std::string_view list) {
+    while (!list.empty()) {
+        std::size_t comma = list.find(',');
+        std::string_view e = list.substr(0, comma);
+        bool hit = static_cast<int>(e.size()) == t->len;
+        for (std::size_t i = 0; hit && i < e.size(); ++i)
+            hit = ttab_uc[static_cast<unsigned char>(e[i])] == ttab_uc[static_cast<unsigned char>(t->text[i])];
+        if (hit) return true;
+        if (comma == std::string_view::npos) break;
+        list.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// Find a keyword of list anywhere in the statement (quoted tokens, literals,
+// used tokens and pieces of split words are passed over) and consume it;
+// the cursor stays where it was unless the keyword was the current token.
 // Returns the keyword's token, or null.
 TK* gkfind(CMV* c, const char* list) {
+    constexpr std::uint32_t kSkip = TK_APOS | TK_QUOT | TK_HEX | TK_USED | TK_DELIM | 0x20000;
     TK* save = tkc;
-    if (!tokf(list)) return nullptr;
-    TK* found = c->tkcur;
-    tkc = (!save || save == found) ? unusedafter(found) : save;
-    return found;
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END); t = t->next) {
+        if ((t->flags & kSkip) || t->len == 0 || !kwci(t, list)) continue;
+        tkc = t;
+        tokdel();
+        tkc = (!save || save == t) ? unusedafter(t) : save;
+        return t;
+    }
+    return nullptr;
 }
 
 // Consume token t wherever it stands; the cursor stays where it was unless
@@ -191,6 +207,15 @@ void fldclrpos(CMV* c, FLD* f) {
 }
 
 }  // namespace
+
+// Give back a consumed token: unused again and counted again (a substituted
+// token gets its substitution marks back).
+void gkgive(CMV* c, TK* t) {
+    if (!(t->flags & TK_USED)) return;
+    t->flags &= ~(TK_USED | TK_BAD);
+    if (t->flags & kEqDone) t->flags = (t->flags & ~kEqDone) | kEqMarks;
+    ++c->tkcnt;
+}
 
 // A fresh FLD in slot: scale -1, both flag words FLD_FRESH.  A record
 // already in the slot is reused when it is still fresh.
@@ -406,8 +431,9 @@ int setptr(GKWK& w, bool bin = false) {
     bool packed = !bin && ((w.mode & GK_DEFP) ||
                   (op(w) >= kOpAdd && op(w) <= kOpDiv && f->type == FD_PACKED) ||
                   (w.cn && (w.cn->gkflags & CN_GK_PACKED)));
-    if (packed) {
-        tokrest();
+    if (packed) {  // the number's token is taken back and read as packed
+        TK* t = w.cmv->tkcur;
+        if (t) gkgive(w.cmv, t), tkc = t;
         return storarg(w, FD_PACKED);
     }
     return storarg(w, FD_PTR);

@@ -533,7 +533,11 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
             tkc = t;
             tokdel();
             t = nextdata();
-            if (!t) { tokrest(); return 7; }  // P or POS is the last word
+            if (!t) {  // P or POS is the last word: give it back
+                tkc = c->tkcur;
+                gkgive(c, tkc);
+                return 7;
+            }
             continue;
         }
         w.inquote = quoted(t);

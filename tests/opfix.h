@@ -34,6 +34,7 @@ protected:
         cm = c;
     }
     void TearDown() override {
+        tokfree(c);
         atkillc(c);
         cblgcorf(&gc, &c, "beg");
         cm = savecm;

@@ -295,6 +295,8 @@ TEST(fldmult, FieldListOfLiteralsAndFields) {
     std::memcpy(ctx.eyecatch, "*CM*", 4);
     ctx.gccb = &gc;
     ctx.optp = &opt;
+    opt.sep = '!';
+    opt.contmax = 4096;
     ctx.cncur = &node;
     CMV* save = cm;
     cm = &ctx;
@@ -314,6 +316,7 @@ TEST(fldmult, FieldListOfLiteralsAndFields) {
     EXPECT_EQ(PK_END, list->next->next->lkind);  // no length: to the end
     EXPECT_EQ(0, ctx.errnum);
     fldkill(&ctx, &list);
+    tokfree(&ctx);
     atkillc(&ctx);
     cm = save;
     EXPECT_EQ(gc.gotcnt, gc.relcnt);
