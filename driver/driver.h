@@ -224,7 +224,6 @@ constexpr std::uint32_t CM_VN_FHDR   = 0x04;  // file headers are used (FHDR)
 constexpr std::uint32_t CM_VN_DIFF   = 0x08;  // DIFF is in use
 constexpr std::uint32_t CM_VN_ATKEEP = 0x10;  // @-names are kept across statements
 constexpr std::uint32_t CM_VN_QUERY  = 0x20;  // the run has query files
-constexpr std::uint32_t CM_VN_HEAD   = 0x40;  // the heading was printed (HEAD clears it)
 
 // cmsw4 bits the driver reads or sets
 constexpr std::uint32_t SW4_INCLUDE  = 0x100;   // INCLUDE switched the statement source

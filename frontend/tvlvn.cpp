@@ -233,7 +233,8 @@ void vneffect(CMV* c, const VNROW& r) {
     case VE::lrecl: if (c->cncur) c->cncur->gkflags |= CN_GK_LRECL; break;
     case VE::line:  c->vnsw |= CM_VN_UXLINE; break;
     case VE::head:
-        c->vnsw &= ~CM_VN_HEAD;
+        c->prt.flags &= ~PR_HEADOK;      // the heading is prepared again,
+        tvlprt(nullptr, 0, PT_PREC, 0);  // at once, with the record-print header lines
         break;
     case VE::scale: c->vnsw |= CM_VN_SCALE; break;
     case VE::fhdr:  c->vnsw |= CM_VN_FHDR; break;

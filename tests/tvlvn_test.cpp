@@ -2,6 +2,7 @@
 // expressions, value names, EQU labels in terms, and the @-names with their
 // exit interface words.
 #include "opfix.h"
+#include "report/report.h"
 
 #include <cstddef>
 #include <string>
@@ -179,6 +180,13 @@ TEST_F(Tvlvn, ValueNamesOfOtherKindsAndTheirEffects) {
     EXPECT_EQ(reinterpret_cast<unsigned char*>(c) + c->at_retcd->link, f->lit);
     ASSERT_EQ(0, parse("UXLRECL", VN_POS));
     EXPECT_NE(0u, node.gkflags & CN_GK_LRECL);
+    // HEAD: the listing prepares its heading again at once.
+    c->prt.flags |= PR_HEADOK;
+    ASSERT_EQ(0, parse("HEAD", VN_POS));
+    EXPECT_EQ(reinterpret_cast<unsigned char*>(c) + offsetof(CMV, heading), f->lit);
+    EXPECT_NE(0u, c->prt.flags & PR_HEADOK);
+    EXPECT_NE(0, c->prt.hdrdw);  // the record-print header lines were made
+    tvlprt(nullptr, 0, PT_CLOSE, 0);  // gives the header lines back; nothing was opened
 }
 
 TEST_F(Tvlvn, PositionOrLengthGivenTwice) {
