@@ -160,6 +160,12 @@ struct CMV {
     char*         stmtsav;      // saved text of the current physical line
     char*         cardtext;     // data after END for the CARD input, lines ended by LF (tag "card")
     std::int32_t  cardlen;      // bytes of cardtext
+    std::int32_t  selcnt;       // statement analysis: the next action's selection number, from 1
+    std::int32_t  ifnest;       // statement analysis: IFs open in the sequence check
+    std::int32_t  cncnt;        // nodes in the statement chain
+    LB*           lbsub;        // the current subroutine label (written with a colon)
+    LB*           lbtail;       // last label of the run's list
+    EQE*          eqtail;       // last EQU entry of the run's list
     // The value area: value names of kind 10 address members of the run
     // context (CM is its start); see the value-name table in tvlvn.cpp.
     UXB           uxb;          // the exit interface block

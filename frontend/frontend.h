@@ -10,6 +10,8 @@
 struct CMV;
 struct FLD;
 struct CN;
+struct LB;
+struct FFREC;
 struct AT;
 struct DCL;
 
@@ -97,12 +99,89 @@ struct CN {
     std::int16_t lnlast;    // line number of the last token
     std::int16_t collast;   // column (from 1) of the last token's end
     char*        srctext;   // saved text of the statement's first line (statement input)
-    std::int32_t sub;     // second code of the operation; print type (CN_TYP3) for print operations
-    std::int32_t arg;     // conversion code of CVxx, PACK, UNPK (source type x 16 + target type)
+    CN*          prev;    // previous node of the statement chain
+    std::int32_t sub;     // second code: alignment 43/44/45, STACK 34/35, FLAG 27/28/29,
+                          // TRACE 46/47, LINE 9, SPACE 8, print type (CN_TYP3) of print operations
+    std::int32_t arg;     // conversion code, line count, SLEEP seconds, or CALL argument count
+    void**       callv;   // CALL: argument addresses, one more than the arguments (tag "call")
+    FLD*         reply;   // reply field of CP and of LOG with REPLY
+    FLD*         operands;// chain of operand descriptors
+    std::uint32_t opflags;// CN_OPF_* below
+    std::int64_t limit;   // how many times the statement acts (stop-after count); 0 = no limit
+    std::int32_t times;   // TIMES count; 0 = none
+    LB*          label;   // GOTO/GOSUB target
+    char*        cmtline; // copy of the statement's "*>" comment (tag "cmt"), or null
+    std::int32_t cmtcol;  // column of the comment in the statement text, from 0
+    std::int32_t cmtlen;  // bytes of the comment
+    std::int32_t ordinal; // number of the node in the chain, from 1
+    std::uint8_t dumpall; // PRINT TYPE D: the run's DUMPALL when the statement was read
+    std::uint16_t dumpenc;// PRINT TYPE D: dump marker characters (first high), the run's
+    FFREC*       file;    // the statement's file (file operations, CAT, FLAG, CALL)
     std::uint32_t gkflags; // CN_GK_* below: what the operand parsers noted on the statement
     std::int32_t deftype; // default data type (FD_TYPE) given by a TYPE word; 0 none
 };
 static_assert(std::is_trivially_copyable_v<CN> && std::is_trivially_destructible_v<CN>);
+
+// CN.opflags
+constexpr std::uint32_t CN_OPF_CAT   = 0x2;       // a READ that has CAT files
+constexpr std::uint32_t CN_OPF_CLEAR = 0x80;      // LOG with CLEAR
+constexpr std::uint32_t CN_OPF_REPLY = 0x100;     // LOG with REPLY
+constexpr std::uint32_t CN_OPF_MULTI = 0x400000;  // several operands
+
+// CN_TYP2: operation codes of actions.  ORDER CN_TYP2
+constexpr int OP_READ    = 23;  // READ, RD, IN, INPUT, INP, GET
+constexpr int OP_WRITE   = 24;  // WRITE, WR, OUTPUT, OUT, PUT; any statement no rule takes
+constexpr int OP_REPL    = 25;  // REPL, REPLACE, REWRITE, UPD, UPDATE
+constexpr int OP_INSERT  = 26;  // INS, ISRT, INSERT
+constexpr int OP_DELETE  = 27;  // DEL, DELETE, DLET
+constexpr int OP_FLUSH   = 28;  // FLUSH
+constexpr int OP_DB2     = 31;  // DB2
+constexpr int OP_ODBC    = 32;  // ODBC
+constexpr int OP_OPEN    = 33;  // OPEN
+constexpr int OP_CLOSE   = 34;  // CLOSE
+constexpr int OP_TOUCH   = 36;  // TOUCH, UTIME
+constexpr int OP_ATSET   = 40;  // @name = value
+constexpr int OP_SPECIAL = 41;  // L, LEN, LRECL, RC, RETCD, ... = value
+constexpr int OP_RANDOM  = 43;  // GEN, GENERATE, RANDOM
+constexpr int OP_ARITH   = 44;  // arithmetic assignment
+constexpr int OP_ADD     = 45;  // ADD
+constexpr int OP_SUB     = 46;  // SUB, SUBTRACT
+constexpr int OP_MULT    = 47;  // MULT, MULTIPLY
+constexpr int OP_DIV     = 48;  // DIV, DIVIDE
+constexpr int OP_MOVE    = 49;  // MOVE
+constexpr int OP_ASSIGN  = 50;  // ASSGN, LET, MOD, P, POS; a declared name
+constexpr int OP_ALIGN   = 51;  // CENTRE, CENTER, LEFT, RIGHT, ADJC, ADJL, ADJR
+constexpr int OP_CMPRS   = 52;  // CMPRS, COMPRESS
+constexpr int OP_EXPAND  = 53;  // EXPAND, EXPND, XPND, XPAND
+constexpr int OP_TRAN    = 54;  // TR, TRAN, UPPER, LOWER, CVA, CVE
+constexpr int OP_CONV    = 55;  // CVxy, PACK, PK, PACKB, UNPK, UNPKB
+constexpr int OP_CVDT    = 56;  // CVDT, CVDATE
+constexpr int OP_CHOP    = 57;  // CHOP, PARSE
+constexpr int OP_CHANGE  = 58;  // C, CH, CHG, CHANGE
+constexpr int OP_GOSUB   = 59;  // GOSUB, DO, PERFORM
+constexpr int OP_RETURN  = 60;  // RET, RETURN
+constexpr int OP_GOBOF   = 61;  // GOTO BOF
+constexpr int OP_GOTO    = 62;  // GOTO, GO TO
+constexpr int OP_GOGET   = 63;  // GG, GOTO GET
+constexpr int OP_FLAG    = 64;  // FLAG, SIGNAL
+constexpr int OP_SPACE   = 68;  // SPACE
+constexpr int OP_LINE    = 69;  // LINE
+constexpr int OP_SLEEP   = 70;  // SLEEP
+constexpr int OP_DUMP    = 71;  // GOTO DUMP
+constexpr int OP_PDUMP   = 72;  // PDUMP, GOTO PDUMP
+constexpr int OP_SUSP    = 73;  // SUSP
+constexpr int OP_START   = 74;  // START
+constexpr int OP_EOJ     = 75;  // EOJ, STOP, GOTO EOJ
+constexpr int OP_CALL    = 76;  // CALL
+constexpr int OP_CANCEL  = 83;  // CANCEL, GOTO CANCEL
+constexpr int OP_XV      = 84;  // EXV, EXECV, XV
+constexpr int OP_CP      = 85;  // CP (not supported)
+constexpr int OP_SYS     = 86;  // CMS, DOS, SYS, SYSTEM, TSO, UNIX
+constexpr int OP_STACK   = 87;  // STACK
+constexpr int OP_PRINT   = 89;  // PR, PRT, PRINT, SYSPRINT
+constexpr int OP_PLOG    = 90;  // PLOG
+constexpr int OP_LOG     = 91;  // LOG, WTO, TERM, SYSLOG
+constexpr int OP_TRACE   = 94;  // TRACE, TRC
 
 // CN.gkflags: facts the operand parsers note on the statement node.
 constexpr std::uint32_t CN_GK_TYPE   = 0x01;  // a TYPE word was written (simple form)
@@ -327,16 +406,42 @@ struct EQE {
     std::int32_t namelen;  // bytes of the name
     std::int32_t vallen;   // bytes of the value text
     char*        value;    // the value text
-    char         name[32]; // the name, NUL-ended
+    char         name[32]; // the name, NUL-ended (its first 31 bytes when longer)
+    std::int32_t kind;     // EQE_* below
+    std::uint32_t flags;   // EQF_* below
+    char*        namep;    // the whole name (tag "eqen")
+    std::int32_t nvals;    // number of value tokens
+    TK*          vals;     // the value tokens, chained (records and texts tag "eqd")
 };
 static_assert(std::is_trivially_copyable_v<EQE> && std::is_trivially_destructible_v<EQE>);
+
+// EQE.kind
+constexpr int EQE_EQU   = 1;   // defined by an EQU statement
+constexpr int EQE_PARM  = 2;   // a parameter reference %n
+constexpr int EQE_ENV   = 3;   // an environment reference %name%
+// EQE.flags
+constexpr std::uint32_t EQF_SINGLE  = 0x01;  // single-token value
+constexpr std::uint32_t EQF_NOVAL   = 0x40;  // no value
+constexpr std::uint32_t EQF_REDEF   = 0x80;  // an environment entry that an EQU statement redefined
+
+// An argument name of a label written with a colon (tag "ag").
+struct LBARG {
+    LBARG*       next;     // next argument name
+    std::int32_t len;      // bytes of the name
+    char*        name;     // the name, NUL-ended, following the record
+};
+static_assert(std::is_trivially_copyable_v<LBARG> && std::is_trivially_destructible_v<LBARG>);
 
 // A label (tag "LB").
 struct LB {
     LB*          next;     // next label
-    CN*          node;     // the statement the label names
+    CN*          node;     // the statement the label names; null while only referenced
     std::int32_t namelen;  // bytes of the name
-    char         name[32]; // the name, NUL-ended
+    char         name[32]; // the name, NUL-ended (its first 31 bytes when longer)
+    LB*          prev;     // previous label
+    std::uint32_t flags;   // LBF_* below
+    char*        namep;    // the whole name as written, NUL-ended, following the record
+    LBARG*       args;     // argument names of a subroutine label
 };
 static_assert(std::is_trivially_copyable_v<LB> && std::is_trivially_destructible_v<LB>);
 
@@ -355,16 +460,47 @@ AT*  atmake(const char* name, int len);
 int  atupdv(AT* at, long long value);
 int  atkillc(CMV* c);
 
-// Statement analysis (tvlctla.cpp): analyse the statement in the token
-// chain; its selection number for an action statement, else 0.
-int tvlctla(CMV* c);
-void cnkill(CMV* c);   // release the statement nodes
-// Find or make the entry of a parameter (%n) or environment (%name%)
-// reference that the tokenizer met.
-EQE* eqechk(CMV* c, const char* name, int len, TK* value);
 // Tokenizer additions for statement input and analysis (tvltokn.cpp).
 TK*   tokfu();                                  // first token analysis did not use, or null
 char* tokf(const char* list);                   // any token of the statement matching list
 char* tokrest();                                // give back the token tokdel consumed last
 char* openbkt(char* text, int sep);             // unbalanced bracket, or null
 int   tokchop(CMV* c);                          // split tkc at "%", "+" and "-"
+
+// LB.flags
+constexpr std::uint32_t LBF_COLON = 0x01;  // written with a colon: takes arguments
+
+// cmsw2 bits of statement analysis
+constexpr std::uint32_t SW2_ONCE    = 0x01;  // the condition before acts once
+constexpr std::uint32_t SW2_OR      = 0x02;  // the condition holds an OR
+constexpr std::uint32_t SW2_LABMARK = 0x80;  // a label was defined: underline it in the listing
+// cmsw4 bits of statement analysis
+constexpr std::uint32_t SW4_CAT     = 0x02;  // a READ has CAT files
+// CMV.lstsw bits of statement analysis (the others are the driver's LST_*)
+constexpr std::uint32_t LST_SUMBITS = 0x700;   // summary levels 1 to 3
+constexpr std::uint32_t LST_RECPRT  = 0x4000;  // a print statement prints records (type above 13)
+constexpr std::uint32_t TK_EQCOPY   = 0x80000; // value token put in place of an EQU name
+
+// Statement analysis (tvlctla.cpp).
+int    tvlctla(CMV* c);
+void   cnkill(CMV* c);   // release the nodes, EQU entries and labels
+CN*    cnmake(CMV* c);
+int    stmtseq(CMV* c);
+EQE*   eqemake(const char* name, int len);
+EQE*   eqefind(const char* name, int len);
+EQE*   eqechk(CMV* c, const char* name, int len, TK* value);
+LB*    labmake(CMV* c, int use, TK* t);
+int    labx(const char* word, int len);
+int    typechk(CMV* c, int use);
+int    cvxx_kwd(const char* word, int len);
+// Options helpers (tvlopt.cpp).
+long   valnnn(CMV* c);
+int    onoff();
+void   opt_rtn(CMV* c, int how);
+void   prt_geom(CMV* c, CN* node);
+// Operation arguments (tvlga.cpp).
+int    sartn(CMV* c);
+int    tvlga(CMV* c, int type);
+// Conditions (tvlgi.cpp) and file definitions (tvlfa.cpp).
+int    tvlgi(CMV* c, int connective);
+FFREC* tvlfa(CMV* c);

@@ -1,116 +1,1221 @@
-// Statement analysis, interim: makes a node per statement, knows END (and
-// E, EOF), INCLUDE (and INC), EQU and OPTION words, and takes every other
-// statement as an action that consumes its tokens.  It lets statement
-// input, the listing and the messages run end to end until the full
-// analysis replaces this module.
+// Statement analysis: turns the token chain of one control statement into a
+// statement node CN on the run's statement chain.
 //
-// Exports: tvlctla (analyse the statement in the token chain), cnkill
-// (release the nodes), eqechk (no entries yet).  Called by statement
-// input; eqechk by the tokenizer.  Calls tokt, tokdel, tokdata, tokbad,
-// iimake and the memory manager.
+// Exports: tvlctla (analyse one statement), cnmake (the node), stmtseq (the
+// IF/THEN/ELSE order), eqemake, eqefind, eqechk (EQU, parameter and
+// environment entries), labmake, labx (labels), typechk (TYPE letters),
+// cvxx_kwd (CVxy conversion words).
+// Called by statement input for every statement, by the run driver for the
+// options file, and by the tokenizer (eqechk for %n and %name% pieces).
+// Calls the tokenizer (tokt, tokdel, tokdata, tokbad), seterr, the memory
+// manager, valnnn/onoff/opt_rtn/prt_geom (options), sartn/tvlga (operation
+// arguments), tvlgi (conditions), tvlfa (file definitions) and iimake
+// (statement sources).
+//
+// Divisions: token helpers; EQU entries; substitution and re-joining of
+// split words; labels; the node and the sequence check; the operation
+// words; the small statements; print types; the steps of tvlctla.
+//
+// Statement kinds and selection numbers, for the statements
+//     READ IN / IF POS 1 EQ 'A' / THEN PRINT / THEN WRITE OUT
+// the nodes are kind 1 op 23 selid 1, kind 4 selid -2, kind 2 op 89
+// selid 2, kind 2 op 24 selid 3: an action takes the running count, any
+// other statement shows the count negated.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace {
 
-// The node for the statement: the current one while its kind is still 0,
-// else a new one appended to the chain.
-CN* cnmake(CMV* c) {
-    if (c->cncur && c->cncur->typ1 == 0) return c->cncur;
-    CN* n = static_cast<CN*>(cblgcore(c->gccb, sizeof(CN), 0, "CN"));
-    if (c->cncur) c->cncur->next = n;
-    else c->cnhead = n;
-    c->cncur = n;
-    return n;
+// ---------------------------------------------------------------------------
+// Token helpers
+// ---------------------------------------------------------------------------
+
+constexpr std::uint32_t kQuoted = TK_APOS | TK_QUOT | TK_HEX;
+constexpr std::uint32_t kTrail  = TK_LAST | TK_EQSIGN | TK_COMMA | TK_RPAR_AFTER | TK_LPAR_AFTER;
+
+// A data token: not used, not a delimiter or comment, not the end marker,
+// and not the empty token that closes a statement ending in blanks.
+bool isdata(const TK* t) {
+    if (t->flags & (TK_USED | TK_DELIM | TK_END)) return false;
+    return t->len > 0 || (t->flags & kQuoted);
 }
 
-int actions(const CMV* c) {
+bool isword(const TK* t) { return (t->flags & TK_WORD) && !(t->flags & kQuoted); }
+
+TK* nextdata(TK* t) {
+    for (; t && !(t->flags & TK_END); t = t->next)
+        if (isdata(t)) return t;
+    return nullptr;
+}
+
+TK* firstdata(CMV* c) { return nextdata(c->tkhead); }
+
+int datacount(CMV* c) {
     int n = 0;
-    for (CN* p = c->cnhead; p; p = p->next)
-        if (p->selid > 0) ++n;
+    for (TK* t = firstdata(c); t; t = nextdata(t->next)) ++n;
     return n;
 }
 
-void eatall() {
-    while (tokdata()) {
-        tkc = tokdata();
-        tokdel();
-    }
+bool same(const TK* t, const char* w) {
+    return t->len == static_cast<int>(std::strlen(w)) && std::memcmp(t->text, w, t->len) == 0;
 }
 
-// INCLUDE: the next token names the file, as written in the statement.
-void include(CMV* c) {
-    TK* t = tokdata();
-    if (!t || t->len == 0) {
-        seterr(156);
-        return;
-    }
-    bool quoted = (t->flags & (TK_APOS | TK_QUOT)) != 0;
-    const char* name = quoted ? t->text : t->src;
-    int len = quoted ? t->len : t->srclen;
-    if (!quoted && (t->flags & TK_SPLIT)) {  // a split word: the whole word as written
-        len = t->srclen;
-    }
-    std::int16_t before = c->errnum;
-    II* r = iimake(name, len);
+// Consume token t.
+void take(TK* t) {
     tkc = t;
-    if (r && c->errnum == before) {
-        tokdel();
-        cmsw4 |= SW4_INCLUDE;
-    } else {
-        tokdel();
+    tokdel();
+}
+
+// Consume every data token that is left.
+void takerest(CMV* c) {
+    for (TK* t = firstdata(c); t; t = firstdata(c)) take(t);
+}
+
+// Record err with token t blamed (nothing when an error is current).
+void blame(CMV* c, TK* t, int err) {
+    if (c->errnum) return;
+    TK* keep = tkc;
+    tkc = t;
+    tokbad(err);
+    tkc = keep;
+}
+
+// Withdraw the current error and its blamed token.
+void unerr(CMV* c) {
+    if (c->tkerr) c->tkerr->flags &= ~TK_BAD;
+    seterr(0);
+    c->errnum = 0;
+    c->tkerr = nullptr;
+}
+
+// Find a word of list anywhere among the data tokens, consume it and
+// return its upper-case copy; null when none.
+char* kwfind(CMV* c, const char* list) {
+    for (TK* t = firstdata(c); t; t = nextdata(t->next)) {
+        if (!isword(t) || (t->flags & TK_PIECE)) continue;
+        if (char* k = inlist(list, t->text, t->len, t)) {
+            take(t);
+            return k;
+        }
     }
-    eatall();
+    return nullptr;
+}
+
+bool eq(const char* k, const char* w) { return k && std::strcmp(k, w) == 0; }
+
+char* dupe(CMV* c, const char* s, int len, const char* tag) {
+    char* p = static_cast<char*>(cblgcore(c->gccb, len + 1, 0, tag));
+    std::memcpy(p, s, len);
+    p[len] = 0;
+    return p;
+}
+
+// Give token t the value s of len bytes (own copy when 16 or longer).
+void settext(CMV* c, TK* t, const char* s, int len) {
+    if (t->flags & TK_OWNCOPY) cblgcorf(c->gccb, &t->text, "tkwd");
+    t->flags &= ~TK_OWNCOPY;
+    if (len < 16) {
+        std::memmove(t->shortv, s, len);
+        t->shortv[len] = 0;
+        t->text = t->shortv;
+    } else {
+        t->text = dupe(c, s, len, "tkwd");
+        t->flags |= TK_OWNCOPY;
+        std::memcpy(t->shortv, s, 5);
+        std::memcpy(t->shortv + 5, "...", 4);
+    }
+    t->len = len;
+}
+
+// Take token t out of the statement: it stays in the chain as an empty,
+// used delimiter, so that no parser and no unused-token check sees it.
+void blankout(CMV* c, TK* t) {
+    if (!(t->flags & TK_USED)) c->tkcnt--;
+    settext(c, t, "", 0);
+    t->flags = (t->flags & ~(TK_WORD | kQuoted | TK_PIECE | TK_SPLIT)) | TK_USED | TK_DELIM;
 }
 
 }  // namespace
 
-int tvlctla(CMV* c) {
-    std::memset(c->wline, ' ', WLINE_PFX);
-    tkc = c->tkhead;
-    CN* n = cnmake(c);
-    if (c->errnum) return 0;
-    if (c->tkcnt == 0 || !tokdata()) return 0;
-    tkc = tokdata();
-    if (tokt("E,END,EOF")) {
-        tokt("FAIL,EOJ");
-        n->typ1 = CN_END;
-        c->lastkind = CN_END;
-        n->selid = -actions(c);
+// ---------------------------------------------------------------------------
+// EQU entries
+// ---------------------------------------------------------------------------
+
+EQE* eqefind(const char* name, int len) {
+    if (len == 1 && (name[0] == '+' || name[0] == '-')) return nullptr;
+    for (EQE* e = cm->eqehead; e; e = e->next)
+        if (e->namelen == len && std::memcmp(e->namep, name, len) == 0) return e;
+    return nullptr;
+}
+
+EQE* eqemake(const char* name, int len) {
+    CMV* c = cm;
+    EQE* e = static_cast<EQE*>(cblgcore(c->gccb, sizeof(EQE), 0, "eqe"));
+    e->namelen = len;
+    e->namep = dupe(c, name, len, "eqen");
+    std::memcpy(e->name, name, len < 31 ? len : 31);
+    e->flags = EQF_NOVAL;
+    e->kind = EQE_EQU;
+    if (c->eqtail) c->eqtail->next = e;
+    else c->eqehead = e;
+    c->eqtail = e;
+    return e;
+}
+
+namespace {
+
+// A copy of token src for an entry's value (record and text tag "eqd").
+TK* valcopy(CMV* c, const TK* src) {
+    TK* t = static_cast<TK*>(cblgcore(c->gccb, sizeof(TK), 0, "eqd"));
+    t->flags = src->flags & (kQuoted | TK_WORD | TK_EQSIGN | TK_COMMA | TK_LPAR | TK_RPAR |
+                             TK_LPAR_AFTER | TK_RPAR_AFTER);
+    t->len = src->len;
+    t->text = dupe(c, src->text, src->len, "eqd");
+    std::memcpy(t->shortv, src->shortv, sizeof t->shortv);
+    return t;
+}
+
+// Release an entry's value; it has none afterwards.
+void valfree(CMV* c, EQE* e) {
+    for (TK* v = e->vals; v;) {
+        TK* n = v->next;
+        cblgcorf(c->gccb, &v->text, "eqd");
+        cblgcorf(c->gccb, &v, "eqd");
+        v = n;
+    }
+    e->vals = nullptr;
+    e->nvals = 0;
+    e->flags = (e->flags & ~EQF_SINGLE) | EQF_NOVAL;
+}
+
+void addval(CMV* c, EQE* e, const TK* src) {
+    TK* v = valcopy(c, src);
+    TK** p = &e->vals;
+    while (*p) p = &(*p)->next;
+    *p = v;
+    e->nvals++;
+    e->flags = (e->flags & ~EQF_NOVAL & ~EQF_SINGLE) | (e->nvals == 1 ? EQF_SINGLE : 0);
+}
+
+bool isparm(const char* name, int len) {
+    return len == 2 && name[0] == '%' && name[1] >= '1' && name[1] <= '9';
+}
+
+}  // namespace
+
+// Find or make the entry of a %n or %name% reference.  An environment
+// reference takes the variable's value when it is set; a parameter gets
+// its value from the EQU statement that the run driver makes of it.
+EQE* eqechk(CMV* c, const char* name, int len, TK* value) {
+    if (EQE* e = eqefind(name, len)) return e;
+    EQE* e = eqemake(name, len);
+    if (isparm(name, len)) {
+        e->kind = EQE_PARM;
+    } else {
+        e->kind = EQE_ENV;
+        std::string var(name + 1, len > 2 ? len - 2 : 0);
+        if (const char* v = std::getenv(var.c_str())) {
+            TK tmp{};
+            tmp.flags = TK_WORD;
+            tmp.text = const_cast<char*>(v);
+            tmp.len = static_cast<int>(std::strlen(v));
+            if (tmp.len > 0) addval(c, e, &tmp);
+            else e->flags &= ~EQF_NOVAL;  // set but empty: substitutes nothing
+        }
+    }
+    if (value && (e->flags & EQF_NOVAL)) addval(c, e, value);
+    return e;
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Substitution and re-joining of split words
+// ---------------------------------------------------------------------------
+
+// Whether u continues the split word that t belongs to: a piece that
+// begins inside t's source span or right behind it.
+bool sameword(const TK* t, const TK* u) {
+    if (!u || (u->flags & (TK_END | TK_DELIM)) || !(u->flags & TK_PIECE) || !(t->flags & TK_PIECE))
+        return false;
+    return u->src >= t->src && u->src <= t->src + t->srclen;
+}
+
+bool signpiece(const TK* t) {
+    return isword(t) && t->len == 1 && (t->text[0] == '+' || t->text[0] == '-');
+}
+
+// Join the pieces from t up to (not including) stop into t.
+void joinrun(CMV* c, TK* t, TK* stop) {
+    if (t->next == stop) return;
+    std::string s(t->text, t->len);
+    std::uint32_t trail = t->flags & kTrail;
+    const char* end = t->src + t->srclen;
+    for (TK* u = t->next; u != stop; u = u->next) {
+        if (u->flags & TK_USED) continue;
+        s.append(u->text, u->len);
+        trail = u->flags & kTrail;
+        if (u->src + u->srclen > end) end = u->src + u->srclen;
+        blankout(c, u);
+    }
+    settext(c, t, s.data(), static_cast<int>(s.size()));
+    t->srclen = static_cast<std::int32_t>(end - t->src);
+    t->flags = (t->flags & ~kTrail) | trail;
+}
+
+// The end of the split word that begins at t (the first token after it).
+TK* wordend(TK* t) {
+    TK* u = t;
+    while (sameword(u, u->next)) u = u->next;
+    return u->next;
+}
+
+// Re-join the pieces of the split word that begins at t; in a word, a
+// lone "+" or "-" stays a token of its own (it is an operator).  Returns
+// the first token after the word.
+TK* rejoin(CMV* c, TK* t, bool whole) {
+    TK* stop = wordend(t);
+    bool quoted = (t->flags & kQuoted) != 0;
+    TK* run = nullptr;
+    for (TK* u = t; u != stop; u = u->next) {
+        if (u->flags & TK_USED) continue;
+        if (!whole && !quoted && signpiece(u)) {
+            if (run) joinrun(c, run, u);
+            run = nullptr;
+            continue;
+        }
+        if (!run) run = u;
+    }
+    if (run) joinrun(c, run, stop);
+    if (whole || quoted) {
+        for (TK* u = t; u != stop; u = u->next) u->flags &= ~(TK_PIECE | TK_SPLIT);
+    }
+    return stop;
+}
+
+// Put copies of e's value tokens in the place of token t.
+void replace(CMV* c, TK* t, EQE* e) {
+    if (e->nvals == 0) {
+        blankout(c, t);
+        return;
+    }
+    std::uint32_t keep = t->flags & (TK_PIECE | kTrail);
+    bool inquote = (t->flags & (TK_APOS | TK_QUOT)) != 0;
+    TK* at = t;
+    for (TK* v = e->vals; v; v = v->next) {
+        if (v != e->vals) {
+            TK* n = static_cast<TK*>(cblgcore(c->gccb, sizeof(TK), 0, "tk"));
+            n->src = t->src;
+            n->srclen = t->srclen;
+            n->next = at->next;
+            n->prev = at;
+            if (at->next) at->next->prev = n;
+            at->next = n;
+            at = n;
+            c->tkcnt++;
+        }
+        std::uint32_t f = (v->flags & ~kTrail) | TK_EQCOPY | (keep & TK_PIECE);
+        if (inquote) f = (f & ~(TK_WORD | TK_APOS | TK_QUOT)) | (t->flags & (TK_APOS | TK_QUOT));
+        at->flags = (at->flags & TK_OWNCOPY) | f | (v->next ? (v->flags & kTrail & ~TK_LAST) : 0);
+        settext(c, at, v->text, v->len);
+    }
+    at->flags |= keep & kTrail;
+}
+
+// Whether the entry e substitutes token t (error 31 for the entry being
+// defined).
+bool substitutes(CMV* c, TK* t, EQE* e, EQE* defining) {
+    if (e == defining) {
+        blame(c, t, 31);
+        return false;
+    }
+    if (e->kind == EQE_EQU && (t->flags & (TK_APOS | TK_QUOT))) return false;
+    if (e->kind != EQE_EQU && !(e->flags & EQF_REDEF) && c->optp && !c->optp->envvar) return false;
+    return !(e->flags & EQF_NOVAL);
+}
+
+// Substitute the EQU entries in the statement, then re-join split words.
+void substitute(CMV* c, EQE* defining) {
+    if (c->eqehead) {
+        bool single = datacount(c) > 0 && !nextdata(wordend(firstdata(c)));
+        for (TK* t = c->tkhead; t && !(t->flags & TK_END);) {
+            if (!isdata(t) || (t->flags & TK_HEX)) {
+                t = t->next;
+                continue;
+            }
+            if ((t->flags & TK_PIECE) && sameword(t, t->next) && !(t->prev && sameword(t->prev, t))) {
+                TK* stop = wordend(t);
+                std::string whole;
+                for (TK* u = t; u != stop; u = u->next)
+                    if (!(u->flags & TK_USED)) whole.append(u->text, u->len);
+                if (single || eqefind(whole.data(), static_cast<int>(whole.size()))) rejoin(c, t, true);
+            }
+            TK* next = t->next;
+            EQE* e = (t->flags & TK_EQCOPY) ? nullptr : eqefind(t->text, t->len);
+            if (e && substitutes(c, t, e, defining)) {
+                int n = e->nvals;
+                replace(c, t, e);
+                TK* last = t;
+                for (int i = 1; i < n; ++i) last = last->next;
+                next = last->next;
+            }
+            t = next;
+        }
+    }
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END);) {
+        t = (isdata(t) && (t->flags & TK_PIECE)) ? rejoin(c, t, false) : t->next;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Labels
+// ---------------------------------------------------------------------------
+
+// Whether word is reserved (no label may be named so).
+int labx(const char* word, int len) {
+    static constexpr const char* kReserved =
+        "E,L,R,GG,EL,PR,END,EOJ,LOG,OPT,PRT,RET,WTO,ELSE,PLOG,QUIT,STOP,DUMMY,PDUMP,"
+        "PRINT,PUNCH,SPACE,CANCEL,OPTION,PRTCTL,REPORT,RETURN,OPTIONS";
+    return len <= 7 && inlist(kReserved, word, len, nullptr) ? 1 : 0;
+}
+
+namespace {
+
+bool nameeq(const char* a, const char* b, int len) {
+    for (int i = 0; i < len; ++i)
+        if (ttab_uc[static_cast<unsigned char>(a[i])] != ttab_uc[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}
+
+LB* labfind(CMV* c, const char* name, int len) {
+    for (LB* l = c->lbhead; l; l = l->next)
+        if (l->namelen == len && nameeq(l->namep, name, len)) return l;
+    return nullptr;
+}
+
+LB* labnew(CMV* c, const char* name, int len) {
+    LB* l = static_cast<LB*>(cblgcore(c->gccb, static_cast<long>(sizeof(LB)) + len + 1, 0, "lb"));
+    l->namep = reinterpret_cast<char*>(l + 1);
+    std::memcpy(l->namep, name, len);
+    std::memcpy(l->name, name, len < 31 ? len : 31);
+    l->namelen = len;
+    l->prev = c->lbtail;
+    if (c->lbtail) c->lbtail->next = l;
+    else c->lbhead = l;
+    c->lbtail = l;
+    return l;
+}
+
+// An argument name of a subroutine label.
+void labarg(CMV* c, LB* l, TK* t) {
+    LBARG* a = static_cast<LBARG*>(cblgcore(c->gccb, static_cast<long>(sizeof(LBARG)) + t->len + 1, 0, "ag"));
+    a->name = reinterpret_cast<char*>(a + 1);
+    std::memcpy(a->name, t->text, t->len);
+    a->len = t->len;
+    LBARG** p = &l->args;
+    while (*p) p = &(*p)->next;
+    *p = a;
+    take(t);
+}
+
+}  // namespace
+
+// Define (use 'D') or reference (use 'G') the label written as token t.
+LB* labmake(CMV* c, int use, TK* t) {
+    if (!t) {
+        seterr(5);
+        return nullptr;
+    }
+    int len = t->len;
+    bool colon = len > 0 && t->text[len - 1] == ':';
+    if (colon) --len;
+    if (len == 0) {
+        blame(c, t, 5);
+        return nullptr;
+    }
+    if (use == 'G' && labx(t->text, len) && !(len == 3 && nameeq(t->text, "END", 3))) {
+        blame(c, t, 182);
+        return nullptr;
+    }
+    LB* l = labfind(c, t->text, len);
+    if (!l) l = labnew(c, t->text, len);
+    if (use == 'D') {
+        if (l->node) {
+            blame(c, t, 82);
+            return l;
+        }
+        l->node = c->cncur;
+        if (colon) {
+            l->flags |= LBF_COLON;
+            c->lbsub = l;
+        }
+        cmsw2 |= SW2_LABMARK;
+    }
+    take(t);
+    return l;
+}
+
+// ---------------------------------------------------------------------------
+// The node and the sequence check
+// ---------------------------------------------------------------------------
+
+CN* cnmake(CMV* c) {
+    if (c->selcnt < 1) c->selcnt = 1;
+    CN* n = c->cncur;
+    if (n && n->typ1 == 0) {
+        CN keep = *n;
+        std::memset(static_cast<void*>(n), 0, sizeof *n);
+        n->next = keep.next;
+        n->prev = keep.prev;
+        n->ordinal = keep.ordinal;
+        n->cmtline = keep.cmtline;
+        n->cmtlen = keep.cmtlen;
+    } else {
+        n = static_cast<CN*>(cblgcore(c->gccb, sizeof(CN), 0, "CN"));
+        n->prev = c->cncur;
+        if (c->cncur) c->cncur->next = n;
+        else c->cnhead = n;
+        n->ordinal = ++c->cncnt;
+        c->cncur = n;
+    }
+    n->selid = -c->selcnt;
+    n->lineno = c->linecnt;
+    return n;
+}
+
+// The order of IF, AND, OR, THEN and ELSE statements: a statement of the
+// current node's kind must follow one of the allowed kinds (a bit per
+// kind, bit 0 for "nothing before").
+int stmtseq(CMV* c) {
+    // ORDER CN_TYP1: allowed predecessors of kinds 1 to 8
+    constexpr auto bit = [](int k) { return 1u << k; };
+    constexpr std::uint32_t kAny = 0x1FE;  // kinds 1 to 8
+    static constexpr std::uint32_t kAfter[9] = {
+        0,
+        bit(0) | bit(CN_NOW) | bit(CN_THEN) | bit(CN_ELSE),              // NOW
+        kAny & ~bit(CN_NOW),                                             // THEN
+        bit(CN_THEN) | bit(CN_ELSE),                                     // ELSE
+        bit(0) | bit(CN_NOW) | bit(CN_THEN) | bit(CN_ELSE),              // IF
+        bit(CN_IF) | bit(CN_AND) | bit(CN_OR) | bit(CN_THENIF) | bit(CN_ELSEIF),  // AND
+        bit(CN_IF) | bit(CN_AND) | bit(CN_OR) | bit(CN_THENIF) | bit(CN_ELSEIF),  // OR
+        kAny & ~bit(CN_NOW),                                             // THEN IF
+        bit(CN_THEN) | bit(CN_ELSE),                                     // ELSE IF
+    };
+    static_assert(sizeof kAfter / sizeof kAfter[0] == CN_ELSEIF + 1);
+    int kind = c->cncur->typ1;
+    int last = (c->lastkind >= 0 && c->lastkind <= CN_ELSEIF) ? c->lastkind : 0;
+    bool ok = (kAfter[kind] & bit(last)) != 0;
+    if ((kind == CN_ELSE || kind == CN_ELSEIF) && c->ifnest < 1) ok = false;
+    if (!ok) {
+        seterr(17);
+        c->ifnest = 0;
+        c->lastkind = CN_NOW;
+        return 17;
+    }
+    if (kind == CN_NOW) c->ifnest = 0;
+    else if (kind == CN_IF || kind == CN_THENIF) c->ifnest++;
+    else if (kind == CN_ELSE) c->ifnest--;
+    c->lastkind = kind;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The operation words
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// How the arguments of an operation are analysed.  ORDER HOW
+enum class How : std::uint8_t {
+    File,    // optional FILE or F, then the file definition
+    Ga,      // operation arguments
+    None,    // no arguments
+    Go,      // GO: TO must follow, then as GOTO
+    Goto,    // GET, EOJ, CANCEL, DUMP, PDUMP, BOF or a label
+    Label,   // a label (GOSUB, DO, PERFORM)
+    Line,    // LINE, SPACE: a count
+    Sleep,   // SLEEP: a count and a unit
+    Print,   // PRINT, PLOG, LOG: print options
+    Stack,   // FIFO or LIFO
+    Flag,    // a condition word, then the file
+    Trace,   // ON or OFF, or a file
+    Call,    // the routine, then its operands
+    Start,   // START
+    Susp,    // SUSP
+    Cp,      // CP: not supported, reads its REPLY field
+    Unsup,   // a word of this language that the system does not support
+};
+
+// One operation word: the word, CN_TYP2, the second code, the argument
+// code, how its arguments are analysed, and whether the selection loop
+// cannot run it yet (error 1, the word blamed).
+struct OPW {
+    const char*  word;
+    std::int16_t op;
+    std::int16_t sub;
+    std::int16_t arg;
+    How          how;
+    bool         notyet;
+};
+
+constexpr OPW kOps[] = {
+    {"ADD", 45, 0, 0, How::Ga, false},        {"ASSGN", 50, 0, 0, How::Ga, false},
+    {"ADJC", 51, 43, 0, How::Ga, false},      {"ADJL", 51, 44, 0, How::Ga, false},
+    {"ADJR", 51, 45, 0, How::Ga, false},      {"CVDT", 56, 0, 0, How::Ga, false},
+    {"CVDATE", 56, 0, 0, How::Ga, false},     {"CALL", 76, 0, 0, How::Call, true},
+    {"CANCEL", 83, 0, 0, How::None, false},   {"CENTRE", 51, 43, 0, How::Ga, false},
+    {"CENTER", 51, 43, 0, How::Ga, false},    {"CHKP", 0, 0, 0, How::Unsup, false},
+    {"C", 58, 0, 0, How::Ga, false},          {"CH", 58, 0, 0, How::Ga, false},
+    {"CHG", 58, 0, 0, How::Ga, false},        {"CHANGE", 58, 0, 0, How::Ga, false},
+    {"CHOP", 57, 0, 0, How::Ga, false},       {"CLOSE", 34, 0, 0, How::File, false},
+    {"CMPRS", 52, 0, 0, How::Ga, false},      {"CMS", 86, 0, 0, How::None, true},
+    {"CMSRETCD", 41, 0, 0, How::Ga, false},   {"CP", 85, 0, 0, How::Cp, false},
+    {"COMPRESS", 52, 0, 0, How::Ga, false},   {"DIFF", 41, 0, 0, How::Ga, false},
+    {"DIV", 48, 0, 0, How::Ga, false},        {"DIVIDE", 48, 0, 0, How::Ga, false},
+    {"DO", 59, 0, 0, How::Label, true},       {"DOS", 86, 0, 0, How::None, true},
+    {"DEL", 27, 0, 0, How::File, false},      {"DELETE", 27, 0, 0, How::File, false},
+    {"DLET", 27, 0, 0, How::File, false},     {"DB2", 31, 0, 0, How::File, false},
+    {"EOJ", 75, 0, 0, How::None, false},      {"ET", 0, 0, 0, How::Unsup, false},
+    {"EXIT", 0, 0, 0, How::Unsup, false},     {"EXPAND", 53, 0, 0, How::Ga, false},
+    {"EXPND", 53, 0, 0, How::Ga, false},      {"EXV", 84, 0, 0, How::Ga, false},
+    {"EXECV", 84, 0, 0, How::Ga, false},      {"F", 24, 0, 0, How::File, false},
+    {"FILE", 24, 0, 0, How::File, false},     {"FLAG", 64, 0, 0, How::Flag, true},
+    {"FLUSH", 28, 0, 0, How::File, false},    {"GG", 63, 0, 0, How::None, false},
+    {"GO", 62, 0, 0, How::Go, false},         {"GOSUB", 59, 0, 0, How::Label, true},
+    {"GOTO", 62, 0, 0, How::Goto, false},     {"GET", 23, 0, 0, How::File, false},
+    {"GEN", 43, 0, 0, How::Ga, false},        {"GENERATE", 43, 0, 0, How::Ga, false},
+    {"GHN", 0, 0, 0, How::Unsup, false},      {"GHNP", 0, 0, 0, How::Unsup, false},
+    {"GHU", 0, 0, 0, How::Unsup, false},      {"GN", 0, 0, 0, How::Unsup, false},
+    {"GNP", 0, 0, 0, How::Unsup, false},      {"GU", 0, 0, 0, How::Unsup, false},
+    {"IN", 23, 0, 0, How::File, false},       {"INPUT", 23, 0, 0, How::File, false},
+    {"INP", 23, 0, 0, How::File, false},      {"INS", 26, 0, 0, How::File, false},
+    {"ISRT", 26, 0, 0, How::File, false},     {"INSERT", 26, 0, 0, How::File, false},
+    {"L", 41, 0, 0, How::Ga, false},          {"LEN", 41, 0, 0, How::Ga, false},
+    {"LRECL", 41, 0, 0, How::Ga, false},      {"LEFT", 51, 44, 0, How::Ga, false},
+    {"LET", 50, 0, 0, How::Ga, false},        {"LINE", 69, 9, 0, How::Line, false},
+    {"LOAD", 0, 0, 0, How::Unsup, false},     {"LOWER", 54, 0, 0, How::Ga, false},
+    {"MOVE", 49, 0, 0, How::Ga, false},       {"MOD", 50, 0, 0, How::Ga, false},
+    {"MULT", 47, 0, 0, How::Ga, false},       {"MULTIPLY", 47, 0, 0, How::Ga, false},
+    {"MARC", 0, 0, 0, How::Unsup, false},     {"OPEN", 33, 0, 0, How::File, false},
+    {"ODBC", 32, 0, 0, How::File, false},     {"P", 50, 0, 0, How::Ga, false},
+    {"POS", 50, 0, 0, How::Ga, false},        {"PK", 55, 0, 52, How::Ga, false},
+    {"PACK", 55, 0, 52, How::Ga, false},      {"PACKB", 55, 0, 57, How::Ga, false},
+    {"PARSE", 57, 0, 0, How::Ga, false},      {"PERFORM", 59, 0, 0, How::Label, true},
+    {"PDUMP", 72, 0, 0, How::None, true},     {"RANDOM", 43, 0, 0, How::Ga, false},
+    {"RD", 23, 0, 0, How::File, false},       {"READ", 23, 0, 0, How::File, false},
+    {"REPL", 25, 0, 0, How::File, false},     {"REPLACE", 25, 0, 0, How::File, false},
+    {"REWRITE", 25, 0, 0, How::File, false},  {"RC", 41, 0, 0, How::Ga, false},
+    {"RETCD", 41, 0, 0, How::Ga, false},      {"RETCODE", 41, 0, 0, How::Ga, false},
+    {"RET", 60, 0, 0, How::None, true},       {"RETURN", 60, 0, 0, How::None, true},
+    {"RECSIZE", 41, 0, 0, How::Ga, false},    {"RIGHT", 51, 45, 0, How::Ga, false},
+    {"ROLB", 0, 0, 0, How::Unsup, false},     {"RETCMS", 41, 0, 0, How::Ga, false},
+    {"RETXV", 41, 0, 0, How::Ga, false},      {"RETSYS", 41, 0, 0, How::Ga, false},
+    {"REASCD", 41, 0, 0, How::Ga, false},     {"RETVSAM", 41, 0, 0, How::Ga, false},
+    {"REPLYL", 41, 0, 0, How::Ga, false},     {"SUB", 46, 0, 0, How::Ga, false},
+    {"SUBTRACT", 46, 0, 0, How::Ga, false},   {"SLEEP", 70, 0, 0, How::Sleep, true},
+    {"SPACE", 68, 8, 0, How::Line, false},    {"STACK", 87, 34, 0, How::Stack, true},
+    {"SIGNAL", 64, 0, 0, How::Flag, true},    {"SORT", 0, 0, 0, How::Unsup, false},
+    {"SYNC", 0, 0, 0, How::Unsup, false},     {"SYS", 86, 0, 0, How::None, true},
+    {"SYSTEM", 86, 0, 0, How::None, true},    {"TR", 54, 0, 0, How::Ga, false},
+    {"TRAN", 54, 0, 0, How::Ga, false},       {"TOUCH", 36, 0, 0, How::File, false},
+    {"TSO", 86, 0, 0, How::None, true},       {"TRACE", 94, 0, 0, How::Trace, true},
+    {"TRC", 94, 0, 0, How::Trace, true},      {"UNIX", 86, 0, 0, How::None, true},
+    {"UNPK", 55, 0, 67, How::Ga, false},      {"UNPKB", 55, 0, 147, How::Ga, false},
+    {"UPD", 25, 0, 0, How::File, false},      {"UPDATE", 25, 0, 0, How::File, false},
+    {"UPPER", 54, 0, 0, How::Ga, false},      {"UTIME", 36, 0, 0, How::File, false},
+    {"XV", 84, 0, 0, How::Ga, false},         {"XRST", 0, 0, 0, How::Unsup, false},
+    {"XPND", 53, 0, 0, How::Ga, false},       {"XPAND", 53, 0, 0, How::Ga, false},
+    {"JECL", 0, 0, 0, How::Unsup, false},     {"PR", 89, 0, 0, How::Print, false},
+    {"PRT", 89, 0, 0, How::Print, false},     {"PRINT", 89, 0, 0, How::Print, false},
+    {"PLOG", 90, 0, 0, How::Print, false},    {"SYSLOG", 91, 0, 0, How::Print, false},
+    {"SYSPRINT", 89, 0, 0, How::Print, false},{"STOP", 75, 0, 0, How::None, false},
+    {"START", 74, 0, 0, How::Start, false},   {"SUSP", 73, 0, 0, How::Susp, false},
+    {"LOG", 91, 0, 0, How::Print, false},     {"WTO", 91, 0, 0, How::Print, false},
+    {"TERM", 91, 0, 0, How::Print, false},
+};
+
+const OPW* opfind(const TK* t) {
+    if (!isword(t) || (t->flags & TK_PIECE)) return nullptr;
+    for (const OPW& w : kOps)
+        if (same(t, w.word)) return &w;
+    return nullptr;
+}
+
+// A declared variable of that name.  Declarations are not built yet, so
+// there is none.
+bool declared(CMV*, const TK*) { return false; }
+
+// An argument name of the current subroutine label.
+bool subarg(CMV* c, const TK* t) {
+    if (!c->lbsub || !isword(t)) return false;
+    for (LBARG* a = c->lbsub->args; a; a = a->next)
+        if (a->len == t->len && nameeq(a->name, t->text, t->len)) return true;
+    return false;
+}
+
+// The stand-in for a field-list parser: takes nothing, and with tokens
+// left records error 1 on the first (operand lists are not built yet).
+int fldmult_standin(CMV* c, FLD**) {
+    if (TK* t = firstdata(c)) blame(c, t, 1);
+    return 0;
+}
+
+}  // namespace
+
+// The conversion code of a CVxy word, 0 when the word is none.
+int cvxx_kwd(const char* word, int len) {
+    if (len < 3 || len > 4 || word[0] != 'C' || word[1] != 'V') return 0;
+    if (len == 3) {
+        switch (word[2]) {
+            case 'A': return 81;
+            case 'B': return 73;
+            case 'D': return 148;
+            case 'E': return 21;
+            case 'H': return 56;
+            default: return 0;
+        }
+    }
+    int code = 0;
+    for (int i = 2; i < 4; ++i) {
+        char l = word[i] == 'B' ? 'I' : word[i] == 'P' ? 'D' : word[i] == 'Z' ? 'G' : word[i];
+        if (l < 'A' || l > 'I') return 0;
+        code = code * 16 + (l - 'A' + 1);
+    }
+    return code;
+}
+
+// ---------------------------------------------------------------------------
+// The small statements
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// File operations: an optional FILE or F, then the file definition.
+void setopio(CMV* c, CN* n) {
+    tkc = firstdata(c);
+    tokt("FILE,F");
+    n->file = tvlfa(c);
+}
+
+// GOTO: one of the fixed targets, or a label.
+void goto_rtn(CMV* c, CN* n) {
+    static constexpr struct { const char* word; int op; } kTargets[] = {
+        {"GET", OP_GOGET}, {"EOJ", OP_EOJ}, {"CANCEL", OP_CANCEL},
+        {"DUMP", OP_DUMP}, {"PDUMP", OP_PDUMP}, {"BOF", OP_GOBOF},
+    };
+    if (char* k = tokt("GET,EOJ,CANCEL,DUMP,PDUMP,BOF")) {
+        for (const auto& g : kTargets)
+            if (eq(k, g.word)) n->typ2 = g.op;
+        if (n->typ2 == OP_DUMP || n->typ2 == OP_PDUMP || n->typ2 == OP_GOBOF) blame(c, c->tkcur, 1);
+        return;
+    }
+    n->typ2 = OP_GOTO;
+    n->label = labmake(c, 'G', firstdata(c));
+}
+
+// LINE and SPACE: a count, 1 when none or a bad one; a count above the
+// page depth, or of 256 or more, makes the statement LINE 1.
+void line_rtn(CMV* c, CN* n) {
+    long v = 1;
+    if (firstdata(c)) {
+        int before = c->errnum;
+        v = valnnn(c);
+        if (v == -999 || v < 0) {
+            if (!before) unerr(c);
+            v = 1;
+        }
+    }
+    int depth = c->optp && c->optp->pagedepth > 0 ? c->optp->pagedepth : 58;
+    if (v > depth || v >= 256) {
+        n->typ2 = OP_LINE;
+        n->sub = 9;
+        v = 1;
+    }
+    n->arg = static_cast<std::int32_t>(v);
+}
+
+// SLEEP: seconds, 1 when none or a bad count; MIN and HOUR multiply.
+void sleep_rtn(CMV* c, CN* n) {
+    long v = 1;
+    if (TK* t = firstdata(c); t && !inlist("SEC,SECS,MIN,MINS,HOUR,HOURS,HR,HRS", t->text, t->len, nullptr)) {
+        int before = c->errnum;
+        v = valnnn(c);
+        if (v < 0) {
+            if (!before) unerr(c);
+            v = 1;
+        }
+    }
+    char* u = tokt("SEC,SECS,MIN,MINS,HOUR,HOURS,HR,HRS");
+    long mult = !u || u[0] == 'S' ? 1 : u[0] == 'M' ? 60 : 3600;
+    constexpr long kMax = 0x7FFFFFFF;
+    n->arg = static_cast<std::int32_t>(v > kMax / mult ? kMax : v * mult);
+}
+
+// FLAG and SIGNAL: the condition word, then the file.
+void flag_rtn(CMV* c, CN* n) {
+    char* k = tokt("EOM,EOMBR,EOMEM,EOMEMB,EODSK,EODISK,EOD,EODIR");
+    if (!k) {
+        blame(c, firstdata(c) ? firstdata(c) : c->tkcur, 121);
+        return;
+    }
+    n->sub = eq(k, "EODSK") || eq(k, "EODISK") ? 29 : (eq(k, "EOD") || eq(k, "EODIR")) ? 28 : 27;
+    setopio(c, n);
+}
+
+// TRACE: ON or OFF, with an optional statement field; or a file.
+void trace_rtn(CMV* c, CN* n) {
+    if (char* k = tokt("ON,OFF")) {
+        n->sub = eq(k, "ON") ? 46 : 47;
+        if (kwfind(c, "STMT,STMTS,STATEMENT")) fldmult_standin(c, &n->operands);
+        return;
+    }
+    if (firstdata(c)) n->file = tvlfa(c);
+}
+
+// PRINT, PLOG, LOG, WTO, TERM, SYSLOG: LOG's CLEAR and REPLY, then the
+// print geometry.
+void prt_rtn(CMV* c, CN* n) {
+    if (n->typ2 == OP_LOG) {
+        if (kwfind(c, "CLEAR,CLRTERM")) n->opflags |= CN_OPF_CLEAR;
+        if (kwfind(c, "REPLY,REP,INTO")) {
+            n->opflags |= CN_OPF_REPLY;
+            if (!firstdata(c)) seterr(5);
+            else blame(c, c->tkcur, 1);  // reply fields are not built yet
+        }
+    }
+    prt_geom(c, n);
+}
+
+// INCLUDE: the next token names a statement source.
+void inc_rtn(CMV* c) {
+    TK* t = firstdata(c);
+    if (!t) {
+        seterr(156);
+        return;
+    }
+    // The name as written, unless it came from an EQU value.
+    const char* name = t->text;
+    int len = t->len;
+    if (isword(t) && !(t->flags & TK_EQCOPY) && t->src && t->srclen >= len) {
+        name = t->src;
+        len = t->srclen;
+    }
+    (void)name;
+    (void)len;
+    blame(c, t, 1);  // statement sources come with statement input
+}
+
+// END, E, EOF end the statements; CANCEL and QUIT also cancel the run.
+void end_rtn(CMV* c, bool cancel) {
+    c->lastkind = CN_END;
+    if (cancel) c->errcnt = 999;
+    tokt("FAIL,EOJ");
+}
+
+// CAT: a further input file of the READ statement before.
+void cat_rtn(CMV* c) {
+    CN* r = c->cncur ? c->cncur->prev : nullptr;
+    if (c->cncur && c->cncur->typ1 != 0) r = c->cncur;
+    if (!r || r->typ2 != OP_READ) {
+        blame(c, c->tkcur, 86);
+        return;
+    }
+    r->opflags |= CN_OPF_CAT;
+    cmsw4 |= SW4_CAT;
+    tvlfa(c);
+}
+
+// The arguments of the operation word w in node n.
+void args_rtn(CMV* c, CN* n, const OPW& w, TK* word) {
+    if (w.notyet || w.how == How::Unsup) blame(c, word, 1);
+    switch (w.how) {
+        case How::File: setopio(c, n); break;
+        case How::Ga: tvlga(c, n->typ2); break;
+        case How::None: break;
+        case How::Go:
+            if (!tokt("TO")) blame(c, firstdata(c) ? firstdata(c) : word, 18);
+            goto_rtn(c, n);
+            break;
+        case How::Goto: goto_rtn(c, n); break;
+        case How::Label: n->label = labmake(c, 'G', firstdata(c)); break;
+        case How::Line: line_rtn(c, n); break;
+        case How::Sleep: sleep_rtn(c, n); break;
+        case How::Print: prt_rtn(c, n); break;
+        case How::Stack: n->sub = eq(tokt("FIFO,LIFO"), "LIFO") ? 35 : 34; break;
+        case How::Flag: flag_rtn(c, n); break;
+        case How::Trace: trace_rtn(c, n); break;
+        case How::Call: n->file = tvlfa(c); break;
+        case How::Start: startsw = 1; break;
+        case How::Susp: c->stmtsw |= CM_STMT_SUSP; break;
+        case How::Cp:
+            blame(c, word, 1);
+            if (kwfind(c, "REPLY,REP,INTO")) fldmult_standin(c, &n->reply);
+            break;
+        case How::Unsup: break;
+    }
+}
+
+// An action statement: the operation code and its arguments.
+void now_rtn(CMV* c, int kind) {
+    CN* n = c->cncur;
+    if (kind == CN_THEN && c->lastkind == CN_NOW) kind = CN_NOW;
+    n->typ1 = kind;
+    if (tokt("WR,WRITE,OUTPUT,OUT,PUT")) {
+        // An explicit WRITE names its file next, whatever the word.
+        n->typ2 = OP_WRITE;
+        setopio(c, n);
+        return;
+    }
+    TK* t = firstdata(c);
+    if (!t) {
+        seterr(5);
+        return;
+    }
+    if (isword(t) && t->text[0] == '@') {
+        n->typ2 = OP_ATSET;
+        c->tkcur = t;
+        tvlga(c, OP_ATSET);
+        return;
+    }
+    if (declared(c, t) || subarg(c, t)) {
+        n->typ2 = OP_ASSIGN;
+        c->tkcur = t;
+        tvlga(c, OP_ASSIGN);
+        return;
+    }
+    if (const OPW* w = opfind(t)) {
+        take(t);
+        n->typ2 = w->op;
+        n->sub = w->sub;
+        n->arg = w->arg;
+        args_rtn(c, n, *w, t);
+        return;
+    }
+    if (int code = isword(t) && !(t->flags & TK_PIECE) ? cvxx_kwd(t->text, t->len) : 0) {
+        take(t);
+        n->arg = code;
+        n->typ2 = (code == 21 || code == 81) ? OP_TRAN : OP_CONV;
+        tvlga(c, n->typ2);
+        return;
+    }
+    n->typ2 = OP_WRITE;
+    setopio(c, n);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Print types
+// ---------------------------------------------------------------------------
+
+// TYPE or TY and a letter anywhere: the print type (use 'P') or the data
+// code (use 'D'); 0 without TYPE.  A letter that does not fit the use is
+// error 22 for a print statement, 79 otherwise.
+int typechk(CMV* c, int use) {
+    // ORDER TYPE letter: print type, data code
+    static constexpr struct { const char* letter; int prt; int data; } kTypes[] = {
+        {"B", 22, 9},     {"C", 20, 3},     {"D", 14, -14},  {"DX", 15, -15}, {"DA", 16, -16},
+        {"DE", 17, -17},  {"H", 21, -21},   {"M", 23, -23},  {"MC", 23, -23}, {"MP", 23, -23},
+        {"N", 19, -19},   {"S", 11, -11},   {"F", -6, 6},    {"P", -4, 4},    {"U", -10, 10},
+        {"Z", -7, 7},
+    };
+    if (!kwfind(c, "TYPE,TY")) return 0;
+    TK* typ = c->tkcur;
+    int err = use == 'P' ? 22 : 79;
+    TK* t = nextdata(typ->next);
+    if (!t || !isword(t)) {
+        blame(c, t ? t : typ, err);
         return 0;
     }
-    if (tokt("INC,INCLUDE")) {
-        include(c);
-        n->selid = -actions(c);
+    for (const auto& r : kTypes) {
+        if (!same(t, r.letter)) continue;
+        int v = use == 'P' ? r.prt : r.data;
+        if (v < 0) {
+            blame(c, t, err);
+            return 0;
+        }
+        take(t);
+        return v;
+    }
+    blame(c, t, err);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The steps of tvlctla
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// EQU statement, first part: the name.  Returns the entry whose value the
+// rest of the statement gives, or null (an error, or a no-op EQU).
+EQE* equ_name(CMV* c, bool* noop) {
+    int count = datacount(c);
+    TK* kw = firstdata(c);
+    take(kw);
+    TK* nm = firstdata(c);
+    if (nm && (nm->flags & TK_PIECE)) rejoin(c, nm, true);
+    if (count < 3 || !nm || !isword(nm) || (nm->flags & (TK_LPAR | TK_RPAR))) {
+        blame(c, nm ? nm : kw, 31);
+        return nullptr;
+    }
+    EQE* e = eqefind(nm->text, nm->len);
+    if (isparm(nm->text, nm->len) && nm->text[1] - '0' <= c->parmcnt) {
+        // A value given on the command line: its EQU statement (line 0)
+        // sets it; any other EQU of it is a no-op, the command line wins.
+        if (!e) e = eqechk(c, nm->text, nm->len, nullptr);
+        if (c->linecnt != 0 || !(e->flags & EQF_NOVAL)) {
+            *noop = true;
+            takerest(c);
+            return nullptr;
+        }
+    } else if (e && e->kind == EQE_ENV && !(e->flags & EQF_REDEF)) {
+        valfree(c, e);  // the EQU statement's value replaces the variable's
+    } else if (e && (e->kind == EQE_EQU || !(e->flags & EQF_NOVAL))) {
+        blame(c, nm, 82);
+        return nullptr;
+    } else if (!e) {
+        e = eqemake(nm->text, nm->len);
+    }
+    if (e->kind != EQE_EQU && c->linecnt != 0) e->flags |= EQF_REDEF;
+    take(nm);
+    return e;
+}
+
+// EQU statement, second part: the rest of the statement is the value.
+void equ_value(CMV* c, EQE* e) {
+    if (c->errnum) {
+        takerest(c);
+        return;
+    }
+    for (TK* t = firstdata(c); t; t = firstdata(c)) {
+        addval(c, e, t);
+        take(t);
+    }
+    if (e->flags & EQF_NOVAL) {
+        // Nothing was left once the value was substituted: an empty value.
+        e->flags &= ~EQF_NOVAL;
+    }
+}
+
+// Listing keywords anywhere in the statement.
+void listkw(CMV* c) {
+    if (kwfind(c, "NOPTOT,NOPSUM")) c->lstsw = (c->lstsw & ~LST_SUMBITS) | LST_SUM0;
+    if (kwfind(c, "NOP,NOPRINT")) {
+        c->lstsw = (c->lstsw & ~LST_SUMBITS) | LST_SUM0 | LST_NOSTMT;
+    }
+    if (kwfind(c, "NOPCTL")) c->lstsw |= LST_NOSTMT;
+}
+
+// Comments: a "*>" comment (any comment under summary level 3) is kept
+// for the summary; a statement that is only a "*<" comment drops the rest
+// of its line.
+void comments(CMV* c, CN* n) {
+    bool data = firstdata(c) != nullptr;
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END); t = t->next) {
+        if (!(t->flags & TK_DELIM) || t->len < 1 || t->text[0] != '*') continue;
+        if (!data && t == c->tkhead && t->len >= 2 && t->text[1] == '<') c->linesw |= CM_LINE_REST;
+        bool keep = (t->len >= 2 && t->text[1] == '>') || (c->lstsw & LST_SUM3);
+        if (keep && !n->cmtline) {
+            n->cmtline = dupe(c, t->text, t->len, "cmt");
+            n->cmtlen = t->len;
+            n->cmtcol = static_cast<std::int32_t>(t->src && c->tkhead->src ? t->src - c->tkhead->src : 0);
+        }
+    }
+}
+
+// A label statement: the first token ends with ":" or stands alone.
+bool label_rtn(CMV* c) {
+    TK* t = firstdata(c);
+    if (!isword(t) || (t->flags & TK_PIECE)) return false;
+    bool colon = t->len > 1 && t->text[t->len - 1] == ':';
+    if (!colon && nextdata(t->next)) return false;
+    if (labx(t->text, colon ? t->len - 1 : t->len)) return false;
+    LB* l = labmake(c, 'D', t);
+    if (l && colon) {
+        for (TK* a = firstdata(c); a; a = firstdata(c)) labarg(c, l, a);
+    }
+    return true;
+}
+
+// The statement kind from the first word; the configuring statements are
+// handled here and give 0.
+int classify(CMV* c, EQE* eqdef) {
+    TK* first = firstdata(c);
+    if (!isword(first) || (first->flags & TK_PIECE)) return CN_NOW;
+    if (char* k = tokt("THEN,TH,T,THENIF,TI,A,AND,E,END,EOF,EL,ELSE,ELSEIF,I,IF,INC,INCLUDE,"
+                       "L,LI,N,NOW,O,OR")) {
+        if (eq(k, "THEN") || eq(k, "TH") || eq(k, "T")) return tokt("IF,I") ? CN_THENIF : CN_THEN;
+        if (eq(k, "EL") || eq(k, "ELSE") || eq(k, "L")) return tokt("IF,I") ? CN_ELSEIF : CN_ELSE;
+        if (eq(k, "THENIF") || eq(k, "TI")) return CN_THENIF;
+        if (eq(k, "ELSEIF") || eq(k, "LI")) return CN_ELSEIF;
+        if (eq(k, "A") || eq(k, "AND")) return CN_AND;
+        if (eq(k, "O") || eq(k, "OR")) return CN_OR;
+        if (eq(k, "I") || eq(k, "IF")) return CN_IF;
+        if (eq(k, "N") || eq(k, "NOW")) return CN_NOW;
+        if (eq(k, "INC") || eq(k, "INCLUDE")) inc_rtn(c);
+        else end_rtn(c, false);
         return 0;
     }
-    if (tokt("OPT,OPTION,OPTIONS")) {
-        tokbad(1);
+    (void)eqdef;
+    if (char* k = tokt("DCL,DECLARE,OPT,OPTION,OPTIONS,REPORT,R,PRTCTL,CAT,CANCEL,QUIT")) {
+        if (eq(k, "DCL") || eq(k, "DECLARE")) blame(c, c->tkcur, 1);  // declarations: not built yet
+        else if (eq(k, "REPORT") || eq(k, "R")) opt_rtn(c, 'R');
+        else if (k[0] == 'O') opt_rtn(c, 'O');
+        else if (eq(k, "PRTCTL")) c->lstsw &= ~LST_NOSTMT;
+        else if (eq(k, "CAT")) cat_rtn(c);
+        else end_rtn(c, true);
         return 0;
     }
-    bool equ = tokt("EQU") != nullptr;
-    eatall();
-    if (equ) {
-        n->selid = -actions(c);
-        return 0;
+    return CN_NOW;
+}
+
+// The stop-after count and the defaults of LOG, PRINT and conditions
+// that act once.
+void limit_rtn(CMV* c, CN* n) {
+    int before = c->errnum;
+    int rc = sartn(c);
+    if (rc == -1) {
+        if (!before) unerr(c);
+        blame(c, c->tkcur, 131);
     }
-    n->typ1 = CN_NOW;
-    n->selid = actions(c) + 1;
-    c->lastkind = CN_NOW;
+    if (rc == 1) return;
+    if (n->typ2 == OP_LOG && !(n->opflags & CN_OPF_REPLY)) n->limit = 50;
+    else if (n->typ2 == OP_PRINT && c->optp && c->optp->prtcnt > 0) n->limit = c->optp->prtcnt;
+    else if ((cmsw2 & SW2_ONCE) && !(cmsw2 & SW2_OR) && !(cmsw4 & SW4_CAT)) n->limit = 1;
+}
+
+// The operands of the operations that take them.
+void operands(CMV* c, CN* n) {
+    int op = n->typ2;
+    bool group = (op >= OP_WRITE && op <= OP_INSERT) || op == OP_GOSUB || op == OP_CALL ||
+                 (op >= OP_CP && op <= OP_LOG);
+    if (!group) return;
+    tkc = firstdata(c);
+    if (op >= OP_PRINT) {
+        int t = typechk(c, 'P');
+        if (t == 0) t = op == OP_LOG ? 11 : 20;
+        if (c->lstsw & LST_REPORT) t = t == 20 || t == 11 ? 12 : t;
+        n->sub = t;
+        if (t > 13) c->lstsw |= LST_RECPRT;
+        if (t >= 14 && t <= 17 && c->optp) {
+            n->dumpall = c->optp->dumpall;
+            n->dumpenc = static_cast<std::uint16_t>((static_cast<unsigned char>(c->optp->dumpenc[0]) << 8) |
+                                                    static_cast<unsigned char>(c->optp->dumpenc[1]));
+        }
+    }
+    if (op == OP_CALL) {
+        int cnt = 0;
+        for (TK* t = firstdata(c); t && !c->errnum; t = firstdata(c)) {
+            if (cnt == 16) {
+                blame(c, t, 96);
+                break;
+            }
+            fldmult_standin(c, &n->operands);
+            ++cnt;
+        }
+        n->arg = cnt;
+        n->callv = static_cast<void**>(cblgcore(c->gccb, (cnt + 1) * static_cast<long>(sizeof(void*)), 0, "call"));
+        return;
+    }
+    tkc = firstdata(c);
+    if (fldmult_standin(c, &n->operands) > 1) n->opflags |= CN_OPF_MULTI;
+}
+
+// Step 10 for an action: TIMES, the stop-after count, the operands and
+// the selection number.
+int action_rtn(CMV* c, CN* n) {
+    if (kwfind(c, "TIMES")) {
+        long v = valnnn(c);
+        if (v >= 0) n->times = static_cast<std::int32_t>(v > 0x7FFFFFFF ? 0x7FFFFFFF : v);
+    }
+    limit_rtn(c, n);
+    operands(c, n);
+    n->selid = c->selcnt++;
     return n->selid;
 }
 
-// References are not substituted until the full analysis: no entry.
-EQE* eqechk(CMV*, const char*, int, TK*) { return nullptr; }
+}  // namespace
 
+// Analyse the statement in the token chain.  Returns its selection number
+// for an action statement, else 0.
+int tvlctla(CMV* c) {
+    cmsw2 &= ~SW2_LABMARK;
+    tkc = c->tkhead;
+    CN* n = cnmake(c);
+    if (c->errnum) return 0;
+    // EQU definition, then substitution.
+    EQE* eqdef = nullptr;
+    bool isequ = false, noop = false;
+    if (TK* f = firstdata(c); f && isword(f) && same(f, "EQU")) {
+        isequ = true;
+        eqdef = equ_name(c, &noop);
+        if (!eqdef) {
+            takerest(c);
+            return 0;
+        }
+    }
+    substitute(c, eqdef);
+    tkc = c->tkhead;
+    if (isequ) {
+        equ_value(c, eqdef);
+        return 0;
+    }
+    listkw(c);
+    comments(c, n);
+    if (!firstdata(c)) return 0;
+    if (label_rtn(c)) return 0;
+    tkc = firstdata(c);
+    int kind = classify(c, eqdef);
+    if (kind >= CN_NOW && kind <= CN_ELSE) now_rtn(c, kind);
+    else if (kind >= CN_IF && kind <= CN_ELSEIF) tvlgi(c, kind);
+    if (n->typ1 == 0 || n->typ1 == CN_END) return 0;
+    stmtseq(c);
+    if (n->typ1 > CN_ELSE) {
+        n->selid = -c->selcnt;
+        return 0;
+    }
+    return action_rtn(c, n);
+}
+
+// Release what analysis made for the run: the statement nodes, the EQU
+// entries with their values, and the labels with their argument names.
 void cnkill(CMV* c) {
     for (CN* p = c->cnhead; p;) {
         CN* n = p->next;
+        cblgcorf(c->gccb, &p->callv, "call");
+        cblgcorf(c->gccb, &p->cmtline, "cmt");
         cblgcorf(c->gccb, &p, "CN");
         p = n;
     }
     c->cnhead = c->cncur = nullptr;
+    c->cncnt = 0;
+    for (EQE* e = c->eqehead; e;) {
+        EQE* n = e->next;
+        valfree(c, e);
+        cblgcorf(c->gccb, &e->namep, "eqen");
+        cblgcorf(c->gccb, &e, "eqe");
+        e = n;
+    }
+    c->eqehead = c->eqtail = nullptr;
+    for (LB* l = c->lbhead; l;) {
+        LB* n = l->next;
+        for (LBARG* a = l->args; a;) {
+            LBARG* an = a->next;
+            cblgcorf(c->gccb, &a, "ag");
+            a = an;
+        }
+        cblgcorf(c->gccb, &l, "lb");
+        l = n;
+    }
+    c->lbhead = c->lbtail = c->lbsub = nullptr;
 }
