@@ -293,7 +293,10 @@ TK* rejoin(CMV* c, TK* t, bool whole) {
         if (!run) run = u;
     }
     if (run) joinrun(c, run, stop);
-    if (whole || quoted) {
+    int left = 0;
+    for (TK* u = t; u != stop; u = u->next) left += (u->flags & TK_USED) ? 0 : 1;
+    if (left == 1) {
+        // One token again: no longer a piece.
         for (TK* u = t; u != stop; u = u->next) u->flags &= ~(TK_PIECE | TK_SPLIT);
     }
     return stop;
@@ -1149,6 +1152,7 @@ int action_rtn(CMV* c, CN* n) {
 // Analyse the statement in the token chain.  Returns its selection number
 // for an action statement, else 0.
 int tvlctla(CMV* c) {
+    if (c->wline) std::memset(c->wline, ' ', WLINE_PFX);
     cmsw2 &= ~SW2_LABMARK;
     tkc = c->tkhead;
     CN* n = cnmake(c);

@@ -343,6 +343,9 @@ TEST(tvlctla, ParameterValues) {
     a.stmt("IF %1 '%1' %2");
     EXPECT_EQ(0, a.err());
     EXPECT_EQ("IF IN 'IN' 'b c'", a.tokens());
+    a.stmt("AND X%1Y 'f_%1.txt' %2 LRECL-%1");  // pieces of split words joined again, but at signs
+    EXPECT_EQ(0, a.err());
+    EXPECT_EQ("AND XINY 'f_IN.txt' 'b c' LRECL - IN", a.tokens());
 }
 
 // Labels: a lone word, or a word with a colon and argument names; a
