@@ -23,6 +23,7 @@ protected:
     std::string buf;  // the text being cut; tokens point into it
     void TearDown() override {
         tokfree(&ctx);
+        cnkill(&ctx);  // the parameter and environment entries that splitting registered
         RunCtx::TearDown();
     }
     // Cut text (separator "!"); mode adds TOKN_PARM for the parameter string.
@@ -276,6 +277,7 @@ protected:
     std::vector<char> sbuf;  // the statement being cut; tokens point into it
     void TearDown() override {
         tokfree(&ctx);
+        cnkill(&ctx);  // the parameter and environment entries that splitting registered
         tkc = nullptr;
         RunCtx::TearDown();
     }
