@@ -812,9 +812,11 @@ void inc_rtn(CMV* c) {
         name = t->src;
         len = t->srclen;
     }
-    (void)name;
-    (void)len;
-    blame(c, t, 1);  // statement sources come with statement input
+    int before = c->errnum;
+    II* r = iimake(name, len);
+    if (!r || c->errnum != before) return;
+    take(t);
+    cmsw4 |= SW4_INCLUDE;
 }
 
 // END, E, EOF end the statements; CANCEL and QUIT also cancel the run.

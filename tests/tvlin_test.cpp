@@ -242,10 +242,10 @@ constexpr std::string_view kStmts =
     "J\n"
     "GOTO \\\n"
     "EOJ\n"
-    "EOJ ! PDUMP ! STOP\n"
+    "EOJ ! SPACE ! STOP\n"
     "./STOP\n"
     "/* end of statements\n"
-    "PDUMP\n";
+    "SPACE\n";
 
 const std::vector<std::string> kListed = {
     "     1.  EO\\",
@@ -253,7 +253,7 @@ const std::vector<std::string> kListed = {
     "     2.  GOTO \\",
     "         EOJ",
     "     3.  EOJ",
-    "     4.        PDUMP",
+    "     4.        SPACE",
     "     5.                STOP",
     "     6.  ./STOP",
 };
@@ -266,8 +266,8 @@ TEST(tvlin, ReadsTheControlFile) {
     auto r = tvt::run({"-ctl", "in.ctl"}, d);
     auto l = listing(d);
     starts(l, kListed);
-    int pdumps = 0;  // the PDUMP after "/*" is not read
-    for (auto& line : l) pdumps += line.find("PDUMP") != std::string::npos;
+    int pdumps = 0;  // the SPACE after "/*" is not read
+    for (auto& line : l) pdumps += line.find("SPACE") != std::string::npos;
     EXPECT_EQ(pdumps, 1);
     EXPECT_EQ(r.err.find("Enter TORVALE"), std::string::npos);
 }
