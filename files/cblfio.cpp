@@ -495,7 +495,9 @@ static std::int64_t rawread(FFCB* fc, unsigned char* p, std::int64_t room) {
     for (;;) {
         ssize_t n = fiosys.read(f->fd, p, static_cast<std::size_t>(room));
         if (n >= 0) return n;
-        if (errno != EINTR) return -1;
+        // An interrupted read is tried again, unless a SIGTERM waits for the
+        // run's check: then the reader gives up so that the run can end.
+        if (errno != EINTR || cmsigterm) return -1;
     }
 }
 

@@ -705,3 +705,33 @@ TEST_F(cblfio, RandomBytesNeverCrash) {
 }
 
 }  // namespace
+
+// An interrupted read is tried again; with a SIGTERM waiting for the run's
+// check the reader gives up at once, so that the run can end with 88.
+TEST_F(cblfio, InterruptedReadRetriedUnlessTermPending) {
+    std::string p = path("in");
+    tvt::spit(p, "abc\n");
+    static int calls;
+    fiosys.read = +[](int fd, void* b, size_t len) -> ssize_t {
+        if (calls++ == 0) { errno = EINTR; return -1; }
+        return ::read(fd, b, len);
+    };
+    struct Row { const char* name; int term; bool gets; };
+    const Row rows[] = {
+        {"no SIGTERM: retried, record read", 0, true},
+        {"SIGTERM pending: read given up", 1, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        calls = 0;
+        cmsigterm = r.term;
+        FFREC* f = def(p, FM_IN, RF_LINE);
+        char* got = io(f, F_READ);
+        cmsigterm = 0;
+        EXPECT_EQ(r.gets, got != nullptr);
+        if (got) {
+            EXPECT_EQ("abc", std::string(got, static_cast<std::size_t>(f->reclen)));
+        }
+        io(f, F_CLOSE);
+    }
+}
