@@ -264,6 +264,9 @@ TEST(cvcb, ReadsCharacterIntegers) {
         EXPECT_EQ(cvcl(&lv, r.in.data(), len(r.in) | r.flags), r.rcl);
         EXPECT_EQ(lv, r.rcl == 0 ? r.want : 4242);
     }
+    long long v;
+    EXPECT_EQ(cvcb(&v, "\xF1", -1), 1);      // a negative length carries every flag bit
+    EXPECT_EQ(cvcb(&v, nullptr, 1 | CV_ZONED), 1);
 }
 
 TEST(cvib, ReadsBigEndianBinary) {
