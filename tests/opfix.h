@@ -20,6 +20,7 @@ protected:
     CMV* c = nullptr;
     char text[1200];
     CMV* savecm = nullptr;
+    FLD* f = nullptr;     // the operand under test, released before each parse and at the end
 
     void SetUp() override {
         savecm = cm;
@@ -34,6 +35,7 @@ protected:
         cm = c;
     }
     void TearDown() override {
+        fldkill(c, &f);
         tokfree(c);
         atkillc(c);
         cblgcorf(&gc, &c, "beg");

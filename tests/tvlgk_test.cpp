@@ -10,11 +10,6 @@ namespace {
 
 class Tvlgk : public OpFix {
 protected:
-    FLD* f = nullptr;
-    void TearDown() override {
-        fldkill(c, &f);
-        OpFix::TearDown();
-    }
     int gk(std::string_view s, long mode, int op = 0) {
         fldkill(c, &f);
         node.typ2 = op;

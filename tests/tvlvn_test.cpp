@@ -11,11 +11,6 @@ namespace {
 
 class Tvlvn : public OpFix {
 protected:
-    FLD* f = nullptr;
-    void TearDown() override {
-        fldkill(c, &f);
-        OpFix::TearDown();
-    }
     int parse(std::string_view s, int mode) {
         fldkill(c, &f);
         tokens(s);
