@@ -180,6 +180,18 @@ struct CMV {
     AT*           at_retvsam;   //   RETVSAM
     AT*           at_replyl;    //   REPLYL
     AT*           at_rec;       //   "@", the record start
+    // File definitions and run preparation.
+    FFREC*        primary;      // the primary input, or null
+    CN*           firstpass;    // the READ that made the primary input (START's first pass)
+    CN*           cnstart;      // first node of the selection
+    CN*           cnend;        // the end node (kind 9)
+    std::int32_t  filetot;      // files the run counts (not dummies, not opened elsewhere)
+    std::int32_t  dfltcnt;      // running number of DFLT file names
+    std::int64_t  maxrec;       // largest record a READ INTO a declared variable takes
+    std::int64_t  workmin;      // least work length asked by file definitions (workval)
+    void*         callep;       // entry point of tvlcall under CALLTYPE VIA_TVLCALL
+    unsigned char* workdyn;     // dynamic area of declared variables, or null (tag "wdyn")
+    std::int64_t  workblk;      // bytes of the work-area block (tag "wrec")
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");
@@ -202,10 +214,14 @@ static_assert(std::is_trivially_copyable_v<II> && std::is_trivially_destructible
 // CMV.stmtsw
 constexpr std::uint32_t CM_STMT_SUSP = 0x40;  // a SUSP statement was analysed
 constexpr std::uint32_t CM_STMT_CARD = 0x80;  // data cards follow the statements
+constexpr std::uint32_t CM_STMT_LONGW = 0x400; // a file definition asks for the long work area
+constexpr std::uint32_t CM_STMT_DUMMY = 0x800; // the file name being resolved was written with DUMMY
 // CMV.linesw
 constexpr std::uint32_t CM_LINE_REST = 0x08;  // the rest of the line is not statements
 // CMV.termsw
 constexpr std::uint32_t CM_TERM_STDIN = 0x08; // standard input is a terminal
+constexpr std::uint32_t CM_TERM_KEYENCERR = 0x01; // a bad key encoding is an error (KEYENCERR)
+constexpr std::uint32_t CM_LINE_DSNPFX = 0x1000000; // data-set names take the user-id prefix (DSNPFX)
 // CMV.drvsw
 constexpr std::uint32_t CM_DRV_LOGDONE = 0x01;  // the log line (heading and date) was written
 constexpr std::uint32_t CM_DRV_VERSION = 0x02;  // -V: version request
@@ -281,6 +297,9 @@ constexpr int RDCT_LOG = 3;   // -log: log file
 int  parmstr(CMV* c, int argc, char** argv);
 void parmfree(CMV* c);
 int  tvlaa(CMV* c);                 // run preparation
+void geomset(CMV* c, FFREC* f);     // default the record geometry of one file
+int  err523(CMV* c, CN* n);         // a file-state test or FLAG has a usable file: 0, else 523
+void aakill(CMV* c);                // release what preparation made, and the statement chain
 
 // Statement input (tvlin.cpp).
 constexpr int WLINE_LEN  = 528;  // bytes of the statement work line

@@ -106,6 +106,14 @@ struct FFREC {
     std::int64_t  blkbeg;      // output: buffer offset of the open V block, -1 none
     std::int32_t  syserr;      // errno of the first failed system call
     std::int64_t  rawlen;      // bytes of the last record read as they lie in the file
+    // Set by the file definitions of the statements (tvlfa).
+    std::uint32_t fdflags;     // FDF_* below
+    std::int32_t  bufno;       // BUFNO: number of buffers asked for, 0 = default
+    std::int32_t  rkp;         // RKP: relative key position, 0-based
+    std::int32_t  keyix;       // alternate index number (KEYIX), 0 = none
+    std::uint16_t keyenc;      // key encoding brackets, first character high; 0 = the run's
+    void*         libh;        // library handle of a CALL (dlopen), or null
+    void*         entry;       // entry point of a CALL, or null
 };
 static_assert(std::is_trivially_copyable_v<FFREC> && std::is_trivially_destructible_v<FFREC>);
 
@@ -234,3 +242,33 @@ int    cblmtch(const char* name, const char* mask);
 constexpr int KIL_ENTRIES = 1;  // entries of a directory walk
 constexpr int KIL_PATHS   = 2;  // path and volume records
 constexpr int KIL_FILES   = 4;  // close and free every file of the run
+
+// FFREC.fdflags, set by file definitions and run preparation
+constexpr std::uint32_t FDF_DEFER    = 0x1;       // DEFER: opened later, by an OPEN statement
+constexpr std::uint32_t FDF_NOLABEL  = 0x2;       // NOLABEL, LABEL NO: no labels
+constexpr std::uint32_t FDF_LTM      = 0x4;       // LTM YES: leading tape mark
+constexpr std::uint32_t FDF_NORWDOP  = 0x8;       // OPEN NORWD: no rewind at open
+constexpr std::uint32_t FDF_EOFTEST  = 0x10;      // an EOF condition tests the file
+constexpr std::uint32_t FDF_NORWDCL  = 0x20;      // CLOSE NORWD: no rewind at close
+constexpr std::uint32_t FDF_UNLOAD   = 0x40;      // CLOSE UNLD: unload at close
+constexpr std::uint32_t FDF_WTO      = 0x80;      // WTO YES: message on open
+constexpr std::uint32_t FDF_FAILNOCL = 0x100;     // FAIL NOCLOSE
+constexpr std::uint32_t FDF_TRACE    = 0x200;     // the trace file
+constexpr std::uint32_t FDF_INTO     = 0x400;     // read into a field, not the record area
+constexpr std::uint32_t FDF_PRIMARY  = 0x800;     // the primary input
+constexpr std::uint32_t FDF_CATMEM   = 0x1000;    // a concatenation member (CAT)
+constexpr std::uint32_t FDF_GEOMIN   = 0x2000;    // takes its geometry from the primary input
+constexpr std::uint32_t FDF_OPENED   = 0x4000;    // already open before preparation
+constexpr std::uint32_t FDF_NOOPEN   = 0x8000;    // never opened by the run
+constexpr std::uint32_t FDF_DIRDATA  = 0x10000;   // a directory read as the data of its files
+constexpr std::uint32_t FDF_LOADMOD  = 0x20000;   // the library is a load module: kept loaded
+constexpr std::uint32_t FDF_WRITTEN  = 0x40000;   // record format or length were written
+constexpr std::uint32_t FDF_BWD      = 0x80000;   // read backwards
+constexpr std::uint32_t FDF_FWD      = 0x100000;  // read forwards after a backward use
+constexpr std::uint32_t FDF_PFX      = 0x200000;  // names take the run's data-set prefix
+
+// Block-size markers of BLKSIZE SAME, MAX and UNB, kept in FFREC.bufsize
+// until run preparation settles the size.
+constexpr std::int64_t BLK_UNB  = 0xBD000000;  // unblocked: the record length
+constexpr std::int64_t BLK_SAME = 0xBE000000;  // the primary input's
+constexpr std::int64_t BLK_MAX  = 0xBF000000;  // the largest: 8,368

@@ -119,6 +119,22 @@ struct CN {
     FFREC*       file;    // the statement's file (file operations, CAT, FLAG, CALL)
     std::uint32_t gkflags; // CN_GK_* below: what the operand parsers noted on the statement
     std::int32_t deftype; // default data type (FD_TYPE) given by a TYPE word; 0 none
+    // Successor links, set by run preparation (tvlaa).
+    CN*          tsucc;   // true successor: after this action, or when the condition holds
+    CN*          fsucc;   // false successor: when the condition fails
+    CN*          asucc;   // alternate successor while a START is pending
+    CN*          btarget; // branch target of GOTO, GOSUB and GOTO GET
+    // A condition element (IF, AND, OR, THEN IF, ELSE IF; tvlgi): typ1 is the
+    // connective, typ2 the comparison code CC_* below.  File statements use
+    // fld1 for their INTO or time operand.
+    FLD*         fld1;    // first operand: the field tested (or the class-tested value)
+    FLD*         fld2;    // second operand: the value compared with
+    FLD*         fmlen;   // MATCHLEN operand, or null
+    std::uint32_t cflags; // CF_* below
+    std::int32_t step;    // step of a search, 1 unless STEP
+    AT*          ptr;     // @-name receiving the position a search found, or null
+    char         cfill;   // fill character, blank unless given
+    std::uint32_t nflags; // CNF_* below: facts run preparation and file definitions note
 };
 static_assert(std::is_trivially_copyable_v<CN> && std::is_trivially_destructible_v<CN>);
 
@@ -504,3 +520,92 @@ int    tvlga(CMV* c, int type);
 // Conditions (tvlgi.cpp) and file definitions (tvlfa.cpp).
 int    tvlgi(CMV* c, int connective);
 FFREC* tvlfa(CMV* c);
+
+// ---------------------------------------------------------------------------
+// Condition elements (tvlgi)
+// ---------------------------------------------------------------------------
+//
+// One IF, AND, OR, THEN IF or ELSE IF statement compiles into one or more
+// condition elements: CN nodes whose typ1 is the connective and whose typ2
+// is the comparison code.  A list of comparands (IF P 1 GT 'A' LT 'Z')
+// makes further elements with connective AND, the same first operand (the
+// same FLD, not a copy), the same file, and selid -1000 minus the
+// statement's number.  The selection loop evaluates:
+//   codes 1-6    fld1 compared with fld2.  Without CF_ARITH the comparison
+//                is of bytes: the shorter side is extended with cfill (when
+//                CF_FILL) or the comparison runs over the shorter length.
+//                With CF_ARITH both sides are numbers.
+//                CF_SEARCH: fld2 is looked for inside fld1 (a range of two
+//                positions when CF_RANGE, the whole record when fld1 has
+//                length kind PK_ANY), every `step` bytes, backwards when
+//                CF_REV, ignoring case when CF_CASEI; the position found is
+//                stored in `ptr` (the record pointer "@" unless PTR named
+//                another); codes other than 1 and 4 apply to the bytes
+//                found.
+//   codes 8-10   class of fld1: all bits on (8), mixed (9), all zero (10).
+//   codes 17-21  class of fld1's bytes: digits, letters, letters and
+//                digits, hexadecimal digits, octal digits.
+//   codes 12-14  file state of `file` (the primary input when it had none;
+//                nflags CNF_PRIMARY): directory (12), data (13), end of
+//                file (14).  Code 14 marks its file FD_EOFTEST.
+//   codes 15-16  the @-name of fld1 is (15) or is not (16) without value.
+//   Counter tests: fld1 of position kind PK_IN (records read) or PK_LINE
+//                (listing line), an 8-byte integer compared with fld2.
+// CF_NOT negates the result.  Lengths a condition supplied: lkind
+// PK_COMRG (11) takes the second operand's length, PK_FT (9) the first's,
+// PK_PCB (14) a subroutine argument's own.
+// Comparison codes (CN.typ2 of a condition element).  ORDER CC
+constexpr int CC_EQ      = 1;   // EQ, EX, EXACT, and no operator
+constexpr int CC_LT      = 2;   // LT, <
+constexpr int CC_GT      = 3;   // GT, >
+constexpr int CC_NE      = 4;   // NE, <>, NOT, ^
+constexpr int CC_GE      = 5;   // GE, >=, =>, NLT, ^<, LOW, LO
+constexpr int CC_LE      = 6;   // LE, <=, =<, NGT, ^>, HIGH, HI
+constexpr int CC_ONES    = 8;   // ONES
+constexpr int CC_MIXED   = 9;   // MIXED
+constexpr int CC_ZEROS   = 10;  // ZEROS, ZEROES
+constexpr int CC_DIR     = 12;  // DIR: directory state of a file
+constexpr int CC_DATA    = 13;  // DATA
+constexpr int CC_EOF     = 14;  // EOF
+constexpr int CC_NULL    = 15;  // @-name EQ NULL
+constexpr int CC_NOTNULL = 16;  // @-name NE NULL
+constexpr int CC_NUM     = 17;  // NUM, NUMERIC
+constexpr int CC_ALPHA   = 18;  // ALPHA
+constexpr int CC_ALNUM   = 19;  // ALPHANUM, ALPHANUMERIC
+constexpr int CC_HEXA    = 20;  // HEX, HEXADEC
+constexpr int CC_OCT     = 21;  // OCT, OCTAL
+
+// CN.cflags of a condition element
+constexpr std::uint32_t CF_RANGE  = 0x100;     // fld1 is a range of two positions: search within it
+constexpr std::uint32_t CF_LEN    = 0x200;     // fld1 has a written length
+constexpr std::uint32_t CF_FILL   = 0x400;     // a fill character is given (cfill)
+constexpr std::uint32_t CF_SEARCH = 0x800;     // fld2 is searched for inside fld1
+constexpr std::uint32_t CF_STEP   = 0x1000;    // STEP given
+constexpr std::uint32_t CF_REV    = 0x2000;    // REVERSE: search backwards
+constexpr std::uint32_t CF_ARITH  = 0x4000;    // arithmetic comparison: both operands numeric
+constexpr std::uint32_t CF_CASEI  = 0x8000;    // CASEI: letters compared without case
+constexpr std::uint32_t CF_REGEXP = 0x10000;   // fld2 is a regular expression
+constexpr std::uint32_t CF_NOT    = 0x800000;  // the result is negated
+
+// CN.nflags
+constexpr std::uint32_t CNF_NEWBLK  = 0x1;     // a write starts a new block (NEWBLK)
+constexpr std::uint32_t CNF_KEYED   = 0x2;     // keyed or positioned access
+constexpr std::uint32_t CNF_PRIMARY = 0x4000;  // the node uses the primary input as its file
+constexpr std::uint32_t CNF_CNTTEST = 0x8000;  // a counter test against a literal
+constexpr std::uint32_t CNF_SHARED1 = 0x10000; // fld1 belongs to the element before (a list)
+constexpr std::uint32_t CNF_COPY    = 0x20000; // the first-pass copy of START: owns no operand
+
+// Conditions (tvlgi.cpp).
+int setelem3(CMV* c, TK* start);
+int isitarit(FLD* f);
+int setfltv(FLD* f);
+
+// File definitions (tvlfa.cpp).
+void  seteol(CMV* c, const char* eol, int len);
+void* loadit(FFREC* file, void** handle, const char* library, const char* symbol);
+// Small option parsers shared with file definitions (tvlfopt.cpp).
+char* tokfk(const char* list);
+int chkfill(char* c);
+int chk_pfx(CMV* c);
+int kencrtn(CMV* c, int scope);
+int workval(int min);

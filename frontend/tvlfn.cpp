@@ -25,6 +25,13 @@
 
 #include <cstring>
 
+
+// Record error e on the current token; returns e.
+static int tokbadn(int e) {
+    tokbad(e);
+    return e;
+}
+
 namespace {
 
 // ASCII letters and the upper-case translation, by byte value.
@@ -94,12 +101,132 @@ bool same(const FFREC* f, const Parts& p, std::uint32_t marks) {
     return std::strcmp(f->fext, p.fext) == 0 && std::strcmp(f->prefix ? f->prefix : "", p.prefix) == 0;
 }
 
+// ---------------------------------------------------------------------------
+// Names written in statements
+// ---------------------------------------------------------------------------
+
+// Whether t is an unquoted word.
+bool plainword(const TK* t) { return t && !(t->flags & (TK_APOS | TK_QUOT | TK_HEX)); }
+
+// The name of token t as written: a quoted name is its value, an unquoted
+// one its source text in the case it was written (a word split at "+" or
+// "-" keeps its whole source), a substituted one its value.  The tokens
+// taken are consumed.  Returns the length, or -1 when too long (error 30).
+int nametext(CMV* c, TK* t, char* out) {
+    const char* s = t->text;
+    int n = t->len;
+    bool subst = (t->flags & (TK_EQV1 | TK_EQV2 | TK_EQCOPY)) != 0;
+    if (plainword(t) && !subst && t->src && t->srclen >= t->len) {
+        s = t->src;
+        n = t->srclen;
+    }
+    tkc = t;
+    tokdel();
+    if (t->flags & TK_SPLIT)  // the later pieces of the word
+        for (TK* p = t->next; p && !(p->flags & TK_END) && (p->flags & TK_PIECE) && !(p->flags & TK_SPLIT) &&
+                              p->src >= t->src && p->src < t->src + t->srclen;
+             p = p->next)
+            if (!(p->flags & TK_USED)) {
+                tkc = p;
+                tokdel();
+            }
+    if (n >= 256) {
+        tkc = t;
+        tokbadn(30);
+        return -1;
+    }
+    std::memcpy(out, s, static_cast<std::size_t>(n));
+    (void)c;
+    return n;
+}
+
+// The form keywords that introduce or follow a name.  DB2 and ODBC
+// statements accept FR and FROM too.
+constexpr const char* kForms = "DSN,LST,LIST,SQL,TAB,TABLE,WIN,CLIP,CLIPBD,CLIPBOARD";
+constexpr const char* kFormsDb = "DSN,LST,LIST,SQL,TAB,TABLE,WIN,CLIP,CLIPBD,CLIPBOARD,FR,FROM";
+
+// The first unused word of the statement after t that is a form keyword.
+TK* formafter(TK* t, const char* list) {
+    for (TK* p = t ? t->next : nullptr; p && !(p->flags & TK_END); p = p->next)
+        if (!(p->flags & (TK_USED | TK_DELIM)) && plainword(p) && inlist(list, p->text, p->len, nullptr))
+            return p;
+    return nullptr;
+}
+
+// Pick the file name of the statement: the next data token, or the word
+// before a form keyword.  The name syntax words CMS, BFS, HFS, UNX and the
+// word DUMMY are taken from anywhere.  Only the data-set form (name DSN
+// 'path', the path a quoted literal, given in dsn and *dsnlen) is built;
+// the list, table, query, clipboard and window forms are error 1.  Returns
+// the length of the name in out, 0 or less after an error.
+int fnpick(CMV* c, char* out, char* dsn, int* dsnlen) {
+    CN* node = c->cncur;
+    int op = node ? node->typ2 : 0;
+    bool db = op == OP_DB2 || op == OP_ODBC;
+    const char* forms = db ? kFormsDb : kForms;
+    if (char* k = tokf("CMS,BFS,HFS,UNX")) {
+        if ((k[0] | 0x20) == 'c') return -tokbadn(1);
+    }
+    TK* t = tokdata();
+    if (!t) {
+        if (op == OP_TOUCH) return static_cast<int>(std::strlen(std::strcpy(out, "UTIME")));
+        if (db) return -tokbadn(1);
+        return -seterr(5);
+    }
+    if (plainword(t) && inlist(forms, t->text, t->len, nullptr)) {
+        tkc = t;
+        return -tokbadn(1);  // DEFAULTF with a name resolved when the statement runs
+    }
+    TK* form = formafter(t, forms);
+    int n = nametext(c, t, out);
+    if (n <= 0) return n;
+    if (form) {
+        tkc = form;
+        if (!inlist("DSN", form->text, form->len, nullptr)) return -tokbadn(1);
+        if (n > 8) {
+            tkc = t;
+            return -tokbadn(30);
+        }
+        tokdel();
+        TK* v = tokdata();
+        if (!v || !(v->flags & (TK_APOS | TK_QUOT)) || v->len <= 0 || v->len >= 256) {
+            tkc = v ? v : form;
+            return -tokbadn(v && (v->flags & (TK_APOS | TK_QUOT)) ? 30 : 138);
+        }
+        std::memcpy(dsn, v->text, static_cast<std::size_t>(v->len));
+        *dsnlen = v->len;
+        tkc = v;
+        tokdel();
+    }
+    if (tokf("DUMMY")) c->stmtsw |= CM_STMT_DUMMY;
+    return n;
+}
+
+// A file block that a statement made: mode and record format are left for
+// the file definition and run preparation; DUMMY written in the statement
+// has marked it as the dummy file; the identifier is upper case.
+void stmtfile(FFREC* f) {
+    CMV* c = cm;
+    for (char& ch : f->fileid) ch = static_cast<char>(kUpper.v[static_cast<unsigned char>(ch)]);
+    if (f->dflags & DF_INSTREAM) c->stmtsw |= CM_STMT_CARD;
+}
+
+// The data-set name written after DSN: the path the file is opened by.
+FFREC* setdsn(FFREC* f, const char* dsn, int len) {
+    dsn_set(f, dsn, len);
+    f->sflags |= FS_DSNPATH;
+    return f;
+}
+
 }  // namespace
 
 FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
+    char picked[256], dsn[256];
+    int dsnlen = 0;
     if (how == FN_STMT || how == FN_DEF) {
-        seterr(1);
-        return nullptr;
+        len = fnpick(c, picked, dsn, &dsnlen);
+        if (len <= 0) return nullptr;
+        name = picked;
     }
     int n = len ? len : static_cast<int>(std::strlen(name));
     if (n >= 256) {
@@ -119,8 +246,12 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
     split(s, sp ? 0 : n, p);
     if (sp) std::memcpy(p.fname, s, static_cast<std::size_t>(n));
     std::uint32_t marks = sp ? sp->dflags : 0;
+    if (c->stmtsw & CM_STMT_DUMMY) {  // DUMMY written beside a statement's name
+        marks |= DF_DUMMY;
+        c->stmtsw &= ~CM_STMT_DUMMY;
+    }
     for (FFREC* f = c->ffhead; f; f = f->next)
-        if (same(f, p, marks)) return f;
+        if (same(f, p, marks)) return dsnlen ? setdsn(f, dsn, dsnlen) : f;
     FFCB tmp{};
     tmp.cmv = c;
     FFREC* f = cblf_mak(&tmp);
@@ -135,13 +266,16 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
     dsn_set(f, s, n);
     f->dflags |= marks | (p.dd ? DF_DDNAME : 0);
     if (sp && sp->stream >= 0) f->stream = sp->stream == 0 ? stdin : sp->stream == 1 ? stdout : stderr;
-    if (how == FN_LST) {
+    if (how == FN_STMT || how == FN_DEF) {
+        stmtfile(f);  // the statement's file definition settles mode and format
+        if (dsnlen) setdsn(f, dsn, dsnlen);
+    } else if (how == FN_LST) {
         f->mode = FM_OUT;
     } else {
         f->mode = FM_IN;
         f->sflags &= ~FS_TRUNC;
     }
     if (how == FN_MSG) f->dflags |= DF_PATHSRCH;
-    f->recfm = RF_LINE;
+    if (how != FN_STMT && how != FN_DEF) f->recfm = RF_LINE;
     return f;
 }

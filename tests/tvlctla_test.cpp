@@ -47,7 +47,8 @@ public:
         FFCB fc{};
         fc.cmv = &c_;
         cblf_kil(&fc, KIL_FILES);
-        cnkill(&c_);
+        aakill(&c_);  // the operands of condition elements, then the chain
+        atkillc(&c_);
         tokfree(&c_);
         cm = nullptr;
         tkc = nullptr;
@@ -225,17 +226,17 @@ TEST(tvlctla, FirstWordGivesKind) {
     static const Row kRows[] = {
         {"", "N EOJ", CN_NOW},                 {"", "NOW EOJ", CN_NOW},
         {"", "EOJ", CN_NOW},                   {"", "'text'", CN_NOW},
-        {"IF A", "THEN EOJ", CN_THEN},         {"IF A", "TH EOJ", CN_THEN},
-        {"IF A", "T EOJ", CN_THEN},            {"IF A", "THEN IF B", CN_THENIF},
-        {"IF A", "T I B", CN_THENIF},          {"IF A", "THENIF B", CN_THENIF},
-        {"IF A", "TI B", CN_THENIF},           {"IF A", "AND B", CN_AND},
-        {"IF A", "A B", CN_AND},               {"IF A", "OR B", CN_OR},
-        {"IF A", "O B", CN_OR},                {"", "IF A", CN_IF},
-        {"", "I A", CN_IF},                    {"IF A!THEN EOJ", "ELSE EOJ", CN_ELSE},
-        {"IF A!THEN EOJ", "EL EOJ", CN_ELSE},  {"IF A!THEN EOJ", "L EOJ", CN_ELSE},
-        {"IF A!THEN EOJ", "ELSE IF B", CN_ELSEIF},
-        {"IF A!THEN EOJ", "ELSEIF B", CN_ELSEIF},
-        {"IF A!THEN EOJ", "LI B", CN_ELSEIF},  {"IF A!THEN EOJ", "L I B", CN_ELSEIF},
+        {"IF P 1 'A'", "THEN EOJ", CN_THEN},         {"IF P 1 'A'", "TH EOJ", CN_THEN},
+        {"IF P 1 'A'", "T EOJ", CN_THEN},            {"IF P 1 'A'", "THEN IF P 2 'B'", CN_THENIF},
+        {"IF P 1 'A'", "T I P 2 'B'", CN_THENIF},          {"IF P 1 'A'", "THENIF P 2 'B'", CN_THENIF},
+        {"IF P 1 'A'", "TI P 2 'B'", CN_THENIF},           {"IF P 1 'A'", "AND P 2 'B'", CN_AND},
+        {"IF P 1 'A'", "A P 2 'B'", CN_AND},               {"IF P 1 'A'", "OR P 2 'B'", CN_OR},
+        {"IF P 1 'A'", "O P 2 'B'", CN_OR},                {"", "IF P 1 'A'", CN_IF},
+        {"", "I P 1 'A'", CN_IF},                    {"IF P 1 'A'!THEN EOJ", "ELSE EOJ", CN_ELSE},
+        {"IF P 1 'A'!THEN EOJ", "EL EOJ", CN_ELSE},  {"IF P 1 'A'!THEN EOJ", "L EOJ", CN_ELSE},
+        {"IF P 1 'A'!THEN EOJ", "ELSE IF P 2 'B'", CN_ELSEIF},
+        {"IF P 1 'A'!THEN EOJ", "ELSEIF P 2 'B'", CN_ELSEIF},
+        {"IF P 1 'A'!THEN EOJ", "LI P 2 'B'", CN_ELSEIF},  {"IF P 1 'A'!THEN EOJ", "L I P 2 'B'", CN_ELSEIF},
         {"NOW EOJ", "THEN EOJ", CN_NOW},       // THEN right after NOW is a NOW statement
     };
     for (const Row& r : kRows) {
@@ -260,20 +261,20 @@ TEST(tvlctla, FirstWordGivesKind) {
 TEST(stmtseq, OrderOfKinds) {
     struct Row { std::vector<const char*> stmts; std::vector<int> errs; };
     static const Row kRows[] = {
-        {{"IF A", "IF B"}, {0, 17}},                              // IF after IF without THEN
-        {{"IF A", "IF B", "THEN EOJ"}, {0, 17, 0}},               // then THEN after "NOW" is NOW
+        {{"IF P 1 'A'", "IF P 2 'B'"}, {0, 17}},                              // IF after IF without THEN
+        {{"IF P 1 'A'", "IF P 2 'B'", "THEN EOJ"}, {0, 17, 0}},               // then THEN after "NOW" is NOW
         {{"ELSE EOJ"}, {17}},                                     // ELSE without an open IF
         {{"THEN EOJ"}, {17}},                                     // THEN after nothing
-        {{"AND A"}, {17}},                                        // AND after nothing
-        {{"NOW EOJ", "OR A"}, {0, 17}},                           // OR after NOW
+        {{"AND P 1 'A'"}, {17}},                                        // AND after nothing
+        {{"NOW EOJ", "OR P 1 'A'"}, {0, 17}},                           // OR after NOW
         {{"NOW EOJ", "THEN EOJ"}, {0, 0}},                        // THEN after NOW: a NOW statement
-        {{"IF A", "THEN EOJ", "ELSE EOJ", "ELSE EOJ"}, {0, 0, 0, 17}},
-        {{"IF A", "AND B", "OR C", "THEN EOJ", "ELSE IF D", "THEN EOJ", "ELSE EOJ"},
+        {{"IF P 1 'A'", "THEN EOJ", "ELSE EOJ", "ELSE EOJ"}, {0, 0, 0, 17}},
+        {{"IF P 1 'A'", "AND P 2 'B'", "OR P 3 'C'", "THEN EOJ", "ELSE IF P 4 'D'", "THEN EOJ", "ELSE EOJ"},
          {0, 0, 0, 0, 0, 0, 0}},
-        {{"IF A", "THEN IF B", "THEN EOJ", "ELSE EOJ", "ELSE EOJ", "ELSE EOJ"}, {0, 0, 0, 0, 0, 17}},
-        {{"IF A", "THEN EOJ", "NOW EOJ", "ELSE EOJ"}, {0, 0, 0, 17}},  // NOW closes the IFs
-        {{"IF A", "ELSE EOJ"}, {0, 17}},                          // ELSE after IF
-        {{"IF A", "THEN EOJ", "ELSE IF B", "AND C", "THEN EOJ"}, {0, 0, 0, 0, 0}},
+        {{"IF P 1 'A'", "THEN IF P 2 'B'", "THEN EOJ", "ELSE EOJ", "ELSE EOJ", "ELSE EOJ"}, {0, 0, 0, 0, 0, 17}},
+        {{"IF P 1 'A'", "THEN EOJ", "NOW EOJ", "ELSE EOJ"}, {0, 0, 0, 17}},  // NOW closes the IFs
+        {{"IF P 1 'A'", "ELSE EOJ"}, {0, 17}},                          // ELSE after IF
+        {{"IF P 1 'A'", "THEN EOJ", "ELSE IF P 2 'B'", "AND P 3 'C'", "THEN EOJ"}, {0, 0, 0, 0, 0}},
     };
     for (const Row& r : kRows) {
         std::string name;
@@ -307,15 +308,15 @@ TEST(tvlctla, SelectionNumbers) {
 TEST(tvlctla, EquSubstitution) {
     struct Row { std::vector<const char*> stmts; const char* tokens; int err; };
     static const Row kRows[] = {
-        {{"EQU LIM 100", "IF LIM 'LIM'"}, "IF 100 'LIM'", 0},
+        {{"EQU LIM 100", "IF P LIM 'LIM'"}, "IF P 100 'LIM'", 0},
         {{"EQU FLD POS 10 LEN 4", "IF FLD EQ 'X'"}, "IF POS 10 LEN 4 EQ 'X'", 0},
-        {{"EQU N 5", "EQU M N", "IF M"}, "IF 5", 0},               // substituted when defined
+        {{"EQU N 5", "EQU M N", "IF P M 'X'"}, "IF P 5 'X'", 0},               // substituted when defined
         {{"EQU A A"}, "EQU A A", 31},                               // used in its own definition
         {{"EQU A 1 A"}, "EQU A 1 A", 31},
         {{"EQU A"}, "EQU A", 31},                                   // no value
         {{"EQU 'A' 1"}, "EQU 'A' 1", 31},                           // not a plain word
         {{"EQU A 1", "EQU A 2"}, "EQU A 2", 82},                    // already defined
-        {{"EQU SFX 7", "IF ABC%1"}, "IF ABC%1", 0},                 // no value: left as written
+        {{"EQU SFX 7", "NOW 'ABC%1'"}, "NOW 'ABC%1'", 0},                 // no value: left as written
     };
     for (const Row& r : kRows) {
         SCOPED_TRACE(r.stmts.back());
@@ -340,11 +341,12 @@ TEST(tvlctla, ParameterValues) {
     a.c().linecnt = 1;
     a.stmt("EQU %1 OTHER");
     EXPECT_EQ(0, a.err());
-    a.stmt("IF %1 '%1' %2");
+    a.stmt("IF P 1 NE '%1' NE %2");
     EXPECT_EQ(0, a.err());
-    EXPECT_EQ("IF IN 'IN' 'b c'", a.tokens());
-    a.stmt("AND X%1Y 'f_%1.txt' %2 LRECL-%1");  // pieces of split words joined again, but at signs
-    EXPECT_EQ(0, a.err());
+    EXPECT_EQ("IF P 1 NE 'IN' NE 'b c'", a.tokens());
+    // Pieces of split words joined again, but at signs; the words make no
+    // valid condition, only the substitution is looked at.
+    a.stmt("AND X%1Y 'f_%1.txt' %2 LRECL-%1");
     EXPECT_EQ("AND XINY 'f_IN.txt' 'b c' LRECL - IN", a.tokens());
 }
 
