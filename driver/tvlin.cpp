@@ -554,12 +554,7 @@ void errmark(const RD& r) {
         if (l) room = get_sl(l) - col;
     }
     int n = t->srclen < room ? t->srclen : room;
-    if (n < 1) n = 1;
-    int len = WLINE_PFX + col + n;
-    char* row = static_cast<char*>(cblgcore(c->gccb, len + 1, ' ', "mark"));
-    std::memset(row + WLINE_PFX + col, '*', static_cast<std::size_t>(n));
-    tvlprt(row, len, PT_ECHO, 0);
-    cblgcorf(c->gccb, &row, "mark");
+    markrow(c, col, n < 1 ? 1 : n, '*');
 }
 
 // Keep the data after END for the CARD input: up to two trailing

@@ -13,6 +13,8 @@ struct FFREC;
 int seterr(int number);
 // Print the recorded error under its statement; returns the messages printed so far.
 int tvlerr(CMV* c);
+// Print a row of n marks at column col under a listed statement line.
+void markrow(CMV* c, int col, int n, char mark);
 // cmsw2: a label was defined; tvlerr underlines it under its statement.
 constexpr std::uint32_t SW2_LABEL = 0x80;
 // Internal inconsistency: print the logic-error line and end the process.

@@ -152,6 +152,23 @@ void put(char* line, int* at, const char* s, int n) {
     *at += n;
 }
 
+}  // namespace
+
+// A listing line under a listed statement line: the statement prefix and
+// `col` blanks, then the mark `n` times.  It is printed as a statement
+// line, whose first blank is the control character, so that the marks
+// stand under the token.
+void markrow(CMV* c, int col, int n, char mark) {
+    if (col < 0 || n < 1) return;
+    int len = WLINE_PFX + col + n;
+    char* row = static_cast<char*>(cblgcore(c->gccb, len + 1, ' ', "mark"));
+    std::memset(row + WLINE_PFX + col, mark, static_cast<std::size_t>(n));
+    tvlprt(row, len, PT_ECHO, 0);
+    cblgcorf(c->gccb, &row, "mark");
+}
+
+namespace {
+
 // Column of a token in the listed statement line: its place in the work
 // line's text; -1 when it lies elsewhere (in the continuation buffer the
 // physical line of a continued statement is not known here).
@@ -162,18 +179,13 @@ int tokcol(const CMV* c, const TK* t) {
     return static_cast<int>(t->src - text);
 }
 
-// A listing line under the statement: 10 blanks and `col` blanks, then the
-// mark `n` times.  It is printed as a statement line, whose first blank is
-// the control character, so that the marks stand under the token.
-void marktok(const CMV* c, const TK* t, char mark, bool label) {
+// The mark under a token of the work line (see markrow).
+void marktok(CMV* c, const TK* t, char mark, bool label) {
     int col = tokcol(c, t);
     int n = t->srclen > 0 ? t->srclen : t->len;
     if (label && n > 1 && t->src[n - 1] == ':') n--;
     if (col < 0 || n <= 0 || col + n > WLINE_LEN) return;
-    char line[WLINE_PFX + WLINE_LEN];
-    std::memset(line, ' ', static_cast<size_t>(WLINE_PFX + col));
-    std::memset(line + WLINE_PFX + col, mark, static_cast<size_t>(n));
-    tvlprt(line, WLINE_PFX + col + n, PT_ECHO, 0);
+    markrow(c, col, n, mark);
 }
 
 // No error: after a label definition the label is underlined with "-"
