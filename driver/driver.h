@@ -192,6 +192,25 @@ struct CMV {
     void*         callep;       // entry point of tvlcall under CALLTYPE VIA_TVLCALL
     unsigned char* workdyn;     // dynamic area of declared variables, or null (tag "wdyn")
     std::int64_t  workblk;      // bytes of the work-area block (tag "wrec")
+    // Selection (tvlss.cpp) and the file actions (tvlsf.cpp).  During
+    // selection cncur is the node being executed.
+    CN*           cnstnode;     // the START node: where a cycle begins while a START is pending; null without START
+    CN*           cnerrnd;      // node at which a selection-time error ended the run, or null
+    std::int32_t  curstmt;      // statement number (selection number) of the node being executed
+    std::uint32_t selsw;        // SEL_* (engine/engine.h)
+    FFREC*        curfile;      // file of the action being executed, or null
+    FFREC*        prevfile;     // file a concatenation has left, or null
+    FFREC*        lastread;     // file of the last record read, or null
+    std::int64_t  deflen;       // the run's default length, bytes
+    unsigned char* recarea;     // the run's own record area, or null (the record stays in the file buffer)
+    std::int64_t  recalen;      // bytes of recarea
+    unsigned char* cmpladr;     // comparison being made: left operand's address
+    std::int64_t  cmpllen;      //   and length
+    unsigned char* cmpradr;     //   right operand's address
+    std::int64_t  cmprlen;      //   and length
+    std::int32_t  retstmt;      // statement number that set the return code; 0 none
+    std::int32_t  trmask;       // masks cut to 256 bytes
+    std::int64_t  woff;         // write offset: bytes a WRITE skips at the front of its operand
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");

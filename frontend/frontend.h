@@ -135,6 +135,11 @@ struct CN {
     AT*          ptr;     // @-name receiving the position a search found, or null
     char         cfill;   // fill character, blank unless given
     std::uint32_t nflags; // CNF_* below: facts run preparation and file definitions note
+    // Run-time state kept by the selection loop (tvlss); zero after analysis.
+    std::int64_t  cnt;     // times the action ran; failed tests of a condition element
+    std::int32_t  repleft; // TIMES repeats left in the current pass
+    std::int32_t  rc8cnt;  // times the statement raised return code 8
+    std::uint32_t rflags;  // CNR_* below
 };
 static_assert(std::is_trivially_copyable_v<CN> && std::is_trivially_destructible_v<CN>);
 
@@ -586,6 +591,11 @@ constexpr std::uint32_t CF_ARITH  = 0x4000;    // arithmetic comparison: both op
 constexpr std::uint32_t CF_CASEI  = 0x8000;    // CASEI: letters compared without case
 constexpr std::uint32_t CF_REGEXP = 0x10000;   // fld2 is a regular expression
 constexpr std::uint32_t CF_NOT    = 0x800000;  // the result is negated
+
+// CN.rflags: run-time state of a node
+constexpr std::uint32_t CNR_RETIRED = 0x1;     // retired: its limit was reached, or its file ended
+constexpr std::uint32_t CNR_REPEAT  = 0x2;     // a TIMES repeat is running
+constexpr std::uint32_t CNR_DIFF    = 0x4;     // the element sets the difference pointer
 
 // CN.nflags
 constexpr std::uint32_t CNF_NEWBLK  = 0x1;     // a write starts a new block (NEWBLK)
