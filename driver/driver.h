@@ -16,6 +16,8 @@ struct AT;
 struct EQE;
 struct LB;
 struct DCL;
+struct FLD;
+struct CALLF;
 
 // The options block: run-wide settings.  Defaults are set by the driver;
 // OPTION statements change them.
@@ -211,6 +213,18 @@ struct CMV {
     std::int32_t  retstmt;      // statement number that set the return code; 0 none
     std::int32_t  trmask;       // masks cut to 256 bytes
     std::int64_t  woff;         // write offset: bytes a WRITE skips at the front of its operand
+    // Run-time positions and lengths (tvlsc.cpp).  The selection loop keeps
+    // scanhit up to date (with deflen and curfile above); the rest is tvlsc's.
+    unsigned char* scanhit;     // address of the last scan hit in the current record, or null
+    unsigned char* scansnap;    // scanhit as it was when the scan pointer was last refreshed
+    std::int64_t  reqlen;       // length asked by the last operand clipped at the record end, bytes
+    CALLF*        callf;        // arguments of the subroutine call being executed, or null
+    FLD*          curarg;       // the argument operand being resolved, or null
+    unsigned char* scarea;      // scratch of one resolution: the fixed area an address term lies in
+    std::int64_t  scarealen;    // bytes of scarea; -1 when the area is not known
+    FFREC*        dsnfile;      // the file dsntext was built for, or null
+    char          dsntext[256]; // DSN: directory, name, point and extension, a blank, blank-padded
+    char          cblname[16];  // CBLNAME: name of the routine being called, blank-padded
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");

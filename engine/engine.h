@@ -7,6 +7,7 @@ struct CN;
 struct DCL;
 struct FFREC;
 struct FLD;
+struct CALLF;
 
 // Action result codes returned to the selection loop.  ORDER ACT_RC
 constexpr int ACT_GO     = 0;   // go on
@@ -49,10 +50,48 @@ const unsigned char* s1eq(const unsigned char* first, const unsigned char* last,
 int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes without case
 
 // Run-time positions and lengths (tvlsc.cpp)
+//
+// tvlsc resolves an operand for the record in hand: lit = address of the
+// first byte, litlen = length, rpos = 1-based position in the record (-1
+// for a fixed address), rtstat = 0, or SC_FAIL (+ SC_NOARG) on failure.
+// A failed operand has lit null and litlen -1, with two exceptions the
+// callers rely on:
+//   - an IF element whose field runs past the record end: null is
+//     returned without a failure mark (rtstat 0) and lit/litlen hold the
+//     address and the room left in the record; the selection loop judges
+//     the element (and counts the failed test: scbad never does for
+//     conditions, so that one evaluation counts once);
+//   - an action with an operation code from 38 to 88 whose field runs
+//     past the record end: the address is returned with litlen -1 and
+//     rtstat SC_FAIL (return code 8 is already raised).
+// Value operands (@-name values, counters such as IN and LINE) come back
+// as 8 bytes: a native 64-bit integer in rpos, or a double in fval.
+// Length kinds 9 and 11 read the other operand's last resolved length:
+// resolve that operand first.
 unsigned char* tvlsc(FLD* f);  // resolve an operand: address (also in lit), length in litlen; null on failure
 long long getpos(CMV* c, FLD* term, FLD* owner);
 long long getlen(FLD* term, FLD* owner);
 int  scbad(FLD* f);            // mark the operand failed; -1
+long long wpos(FLD* owner, const void* address);  // 1-based position of address in the record; 0 fails owner
+FFREC* getffc(CMV* c, int required);              // the current file's record block, or null
+void scsetat(CMV* c);                             // refresh the scan pointer "@" from the last scan hit
+int  dcl2lonb(long long* result, const DCL* d);   // a declared variable's value as an integer; 0 or 1
+int  dcl2flt(double* result, const FLD* f);       // the declared variable of f as a double; 0 or 1
+int  setbin(FLD* f, long long value);             // store an integer into a resolved operand; 0 or 8
+int  setlen(FLD* f, unsigned char* end, unsigned char* fillfrom, long long count);  // finish a varying result
+
+// FLD.rtstat values
+constexpr std::uint8_t SC_FAIL  = 8;   // the operand did not resolve
+constexpr std::uint8_t SC_NOARG = 64;  // (added to SC_FAIL) the argument was not passed: "*?*" stands in
+
+// The arguments of the subroutine call being executed (CMV.callf), one
+// frame per active call; the caller's frame is prev.  An argument that
+// the caller skipped is a null entry.
+struct CALLF {
+    CALLF*       prev;   // the calling routine's frame, or null
+    FLD**        argv;   // the argument operands, argc entries
+    std::int32_t argc;   // number of argument places
+};
 
 // File actions (tvlsf.cpp): operation codes below 37
 int  tvlsf(CMV* c);

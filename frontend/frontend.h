@@ -263,6 +263,8 @@ constexpr std::uint32_t FP_FLOAT   = 0x200000;    // position arithmetic of the 
 constexpr std::uint32_t FP_AMP     = 0x400000;    // declared name written with a leading "&"
 constexpr std::uint32_t FP_ATFORM  = 0x1000000;   // written as length AT/FROM/INTO position
 constexpr std::uint32_t FP_PFX     = 0x2000000;   // followed a P/POS prefix
+constexpr std::uint32_t FP_OUTSIDE = 0x2;         // (at run time) the operand lies outside the record
+constexpr std::uint32_t FP_MATCHL  = 0x800000;    // a match-length result operand: an unset @-name is allowed
 constexpr std::uint32_t FLD_FRESH  = 0x40000000;  // (both words) fresh record, reusable
 // FLD.lflags
 constexpr std::uint32_t FL_POS2    = 0x1;         // length derived from a second position
@@ -271,6 +273,7 @@ constexpr std::uint32_t FL_LE0     = 0x20;        // the length evaluated to 0 o
 constexpr std::uint32_t FL_SUBTR   = 0x80;        // the length term is subtracted
 constexpr std::uint32_t FL_FMT     = 0x100;       // an FMT mask hangs in sub
 constexpr std::uint32_t FL_DCL     = 0x8000;      // the length names a declared variable
+constexpr std::uint32_t FL_WINDOW  = 0x800;       // an explicit window: not clipped at the record end
 constexpr std::uint32_t FL_DECL    = 0x80000;     // length taken from a declaration or definition
 
 // POS_TYP: kinds of position and length terms (FLD.pkind, FLD.lkind).  ORDER POS_TYP
