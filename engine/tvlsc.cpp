@@ -518,7 +518,8 @@ long long uptopos(CMV* c, FLD* term, FLD* owner) {
     c->scarealen = arealen;
     if (s->rtstat) return scbad(owner);
     U end = reinterpret_cast<U>(c->currec) + static_cast<U>(p2);
-    auto n = static_cast<long long>(end - reinterpret_cast<U>(owner->lit)) + 1;
+    auto n = static_cast<long long>(end - reinterpret_cast<U>(owner->lit));
+    if (!addck(&n, 1, owner)) return -1;
     return n > 0 ? n : scbad(owner);
 }
 
@@ -554,7 +555,8 @@ long long varylen(CMV* c, const FLD* term, FLD* owner) {
         n = (s[0] << 8) | s[1];
         if (n > d->len - 2) n = d->len - 2;
     }
-    return n - term->pos;
+    if (!addck(&n, -term->pos, owner)) return -1;
+    return n;
 }
 
 // The value of one length term, before its constant is added; *addconst

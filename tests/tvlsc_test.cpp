@@ -39,6 +39,7 @@ protected:
         c->worka = work;
         c->worklen = sizeof work;
         c->deflen = 5;
+        opt.fill = ' ';  // the run's fill character, blank by default
         AT* rc = atmake("RETCD", 0);
         rc->value = 0;
     }
@@ -53,6 +54,16 @@ protected:
         node.typ2 = s.typ2;
     }
     long long retcd() { return c->at_retcd->value; }
+    // An operand built by hand: position and length halves.
+    FLD hand(int pkind, long long pos, int lkind, long long len) {
+        FLD g{};
+        g.owner = c;
+        g.pkind = pkind;
+        g.pos = pos;
+        g.lkind = lkind;
+        g.len = len;
+        return g;
+    }
     // The record lies at the start of the work area (the work record).
     void recinwork() {
         std::memcpy(work, "ABCDEFGHIJ", 10);
@@ -182,6 +193,300 @@ TEST_F(Tvlsc, ValuesLiteralsAndSpecialAreas) {
     EXPECT_EQ(tvlsc(f), lit);
     EXPECT_EQ(tvlsc(f), lit);
     EXPECT_EQ(f->litlen, 2);
+}
+
+// Operands built by hand for the forms the parser does not write yet:
+// the rest of the record, explicit windows, the other operand's length,
+// reset lengths, subroutine arguments.
+struct HandRow {
+    const char* name;
+    long long   pos;
+    int         lkind;
+    long long   len;
+    std::uint32_t lflags;
+    STMT        st;
+    bool        nonnull;
+    long long   off, rlen;
+    int         stat;
+    long long   rc;
+};
+
+TEST_F(Tvlsc, LengthKindsAndWindows) {
+    // Record "ABCDEFGHIJ" (10 bytes) outside the work area; default length
+    // 5; the statement's left operand resolved to 4 bytes, its right to 6.
+    constexpr HandRow kRows[] = {
+        // rest of the record from offset 3: 10 - 3 = 7
+        {"rest of record", 3, PK_IN, 0, 0, kPrint, true, 3, 7, 0, 0},
+        {"rest of record, smaller constant", 3, PK_IN, 2, 0, kPrint, true, 3, 2, 0, 0},
+        {"rest of record, larger constant", 3, PK_IN, 9, 0, kPrint, true, 3, 7, 0, 0},
+        // an explicit window is not failed in MOVE: kept inside the record
+        {"window clipped in the record", 8, PK_REC, 5, FL_WINDOW, kMove, true, 8, 2, 0, 0},
+        {"window outside everything", 12, PK_REC, 1, FL_WINDOW, kMove, false, 0, -1, 8, 8},
+        {"left operand's length", 0, PK_FT, 0, 0, kPrint, true, 0, 4, 0, 0},
+        {"right operand's length", 1, PK_COMRG, 0, 0, kPrint, true, 1, 6, 0, 0},
+        // kind 15: back to the default length; the constant is not added
+        {"reset to the default", 2, 15, 3, 0, kPrint, true, 2, 5, 0, 0},
+        {"argument length without a call", 2, PK_PCB, 0, 0, kPrint, false, 0, -1, 8, 8},
+    };
+    FLD left{}, right{};
+    left.litlen = 4;
+    right.litlen = 6;
+    node.fld1 = &left;
+    node.fld2 = &right;
+    for (const HandRow& r : kRows) {
+        SCOPED_TRACE(r.name);
+        c->at_retcd->value = 0;
+        stmt(r.st);
+        FLD g = hand(PK_REC, r.pos, r.lkind, r.len);
+        g.lflags = r.lflags;
+        unsigned char* a = tvlsc(&g);
+        EXPECT_EQ(a != nullptr, r.nonnull);
+        if (r.nonnull) {
+            EXPECT_EQ(a, rec + r.off);
+        }
+        EXPECT_EQ(g.litlen, r.rlen);
+        EXPECT_EQ(g.rtstat, r.stat);
+        EXPECT_EQ(retcd(), r.rc);
+    }
+    // The other operand failed: no length to take.
+    left.litlen = -1;
+    FLD g = hand(PK_REC, 0, PK_FT, 0);
+    EXPECT_EQ(tvlsc(&g), nullptr);
+    EXPECT_EQ(g.rtstat, SC_FAIL);
+    node.fld1 = node.fld2 = nullptr;
+}
+
+TEST_F(Tvlsc, SubroutineArguments) {
+    stmt(kPrint);
+    FLD arg = hand(PK_REC, 2, PK_REC, 3);  // the caller passed P 3 LEN 3: offset 2
+    FLD g = hand(PK_ARGN, 0, PK_PCB, 0);   // the argument's own length
+    // No call active: the operand fails quietly.
+    EXPECT_EQ(tvlsc(&g), nullptr);
+    EXPECT_EQ(g.rtstat, SC_FAIL);
+    EXPECT_EQ(retcd(), 0);
+    // The caller skipped the first place and passed one argument: it is
+    // argument 0, at offset 2, 3 bytes ("CDE").
+    FLD* argv[2] = {nullptr, &arg};
+    CALLF fr{nullptr, argv, 2};
+    c->callf = &fr;
+    unsigned char* a = tvlsc(&g);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(std::string_view(reinterpret_cast<char*>(a), static_cast<std::size_t>(g.litlen)), "CDE"sv);
+    EXPECT_EQ(g.rpos, 3);
+    // Argument 1 was not passed: "*?*" stands in, status 8 + 64.
+    g.argix = 1;
+    a = tvlsc(&g);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(std::string_view(reinterpret_cast<char*>(a), 3), "*?*"sv);
+    EXPECT_EQ(g.litlen, 3);
+    EXPECT_EQ(g.rtstat, SC_FAIL + SC_NOARG);
+    EXPECT_EQ(retcd(), 0);
+    // As the left operand of an action it fails with return code 8.
+    node.fld1 = &g;
+    EXPECT_EQ(tvlsc(&g), nullptr);
+    EXPECT_EQ(g.rtstat, SC_FAIL);
+    EXPECT_EQ(retcd(), 8);
+    node.fld1 = nullptr;
+    c->callf = nullptr;
+    c->curarg = nullptr;
+}
+
+TEST_F(Tvlsc, SpecialAreasOfTheCurrentFile) {
+    FFREC ff{};
+    std::memcpy(ff.fname, "NAME", 5);
+    char dir[] = "/d/";
+    ff.prefix = dir;
+    std::memcpy(ff.fsizebe, "\x00\x00\x00\x00\x00\x00\x01\x02", 8);
+    c->curfile = &ff;
+    stmt(kPrint);
+    struct Row { const char* name; const char* text; const char* ext; std::string_view bytes; };
+    const Row kRows[] = {
+        {"file name", "FN LEN 4", "", "NAME"sv},
+        // directory, name, then one blank right after the name
+        {"DSN without extension", "DSN LEN 9", "", "/d/NAME  "sv},
+        {"DSN with extension", "DSN LEN 12", "TXT", "/d/NAME.TXT "sv},
+        {"file size", "FSIZE LEN 8", "", "\x00\x00\x00\x00\x00\x00\x01\x02"sv},
+        // 8 bytes asked from a 4-byte name: kept inside the name
+        {"file name clipped", "FN LEN 8", "", "NAME"sv},
+    };
+    // IN: the statement file's count of records read, as an 8-byte value.
+    ff.reccnt = 42;
+    node.file = &ff;
+    FLD in = hand(PK_IN, 0, PK_REC, 8);
+    ASSERT_EQ(tvlsc(&in), reinterpret_cast<unsigned char*>(&in.rpos));
+    EXPECT_EQ(in.rpos, 42);
+    EXPECT_EQ(in.litlen, 8);
+    node.file = nullptr;
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        std::strcpy(ff.fext, r.ext);
+        c->dsnfile = nullptr;
+        parse(r.text, kField);
+        unsigned char* a = tvlsc(f);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(f->rtstat, 0);
+        EXPECT_EQ(std::string_view(reinterpret_cast<char*>(a), static_cast<std::size_t>(f->litlen)), r.bytes);
+    }
+    c->curfile = nullptr;
+}
+
+TEST_F(Tvlsc, ScanPointerFollowsTheLastHit) {
+    AT* at = atmake("@", 0);
+    ASSERT_EQ(c->at_rec, at);
+    stmt(kPrint);
+    FLD g = hand(PK_AT, 0, PK_REC, 2);
+    g.pat = at;
+    c->scanhit = rec + 3;  // hit at offset 3: "@" = 4, the field "DE"
+    unsigned char* a = tvlsc(&g);
+    ASSERT_EQ(a, rec + 3);
+    EXPECT_EQ(at->value, 4);
+    c->scanhit = rec + 12;  // beyond the record: position 13, marked outside
+    scsetat(c);
+    EXPECT_EQ(at->value, 13);
+    EXPECT_EQ(at->state & AT_STATE_OUTSIDE, AT_STATE_OUTSIDE);
+    c->scanhit = nullptr;  // no hit: unset, and the field fails
+    c->at_retcd->value = 0;
+    EXPECT_EQ(tvlsc(&g), nullptr);
+    EXPECT_EQ(at->state & AT_STATE_SET, 0);
+}
+
+// A declared variable placed over a buffer of the test (a value area).
+DCL dclover(unsigned char* buf, int type, long long len, int scale) {
+    DCL d{};
+    d.type = type;
+    d.len = len;
+    d.scale = scale;
+    d.flags = DCL_VAREA;
+    d.base = reinterpret_cast<char*>(buf);
+    return d;
+}
+
+TEST(dcl2lonb, ValueByType) {
+    struct Row { const char* name; int type; std::string_view bytes; int scale; long long want; int rc; };
+    constexpr Row kRows[] = {
+        {"binary", FD_BIN, "\x00\x05"sv, 0, 5, 0},
+        {"negative binary", FD_BIN, "\xFF\xFE"sv, 0, -2, 0},     // two's complement of 2
+        {"packed", FD_PACKED, "\x12\x3C"sv, 0, 123, 0},           // digits 1 2 3, sign C
+        {"negative packed", FD_PACKED, "\x12\x3D"sv, 0, -123, 0}, // sign D
+        {"packed, 2 decimals", FD_PACKED, "\x12\x34\x5C"sv, 2, 123, 0},  // 123.45 rounds to 123
+        {"packed, bad nibble", FD_PACKED, "\x1A\x3C"sv, 0, 0, 1},
+        {"character", FD_CHAR, "0042"sv, 0, 42, 0},
+        {"character, not a number", FD_CHAR, "4X"sv, 0, 0, 1},
+    };
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        unsigned char buf[16];
+        std::memcpy(buf, r.bytes.data(), r.bytes.size());
+        DCL d = dclover(buf, r.type, static_cast<long long>(r.bytes.size()), r.scale);
+        long long v = 0;
+        EXPECT_EQ(dcl2lonb(&v, &d), r.rc);
+        if (r.rc == 0) {
+            EXPECT_EQ(v, r.want);
+        }
+    }
+}
+
+TEST_F(Tvlsc, DeclaredVariablesAsPositionsAndFields) {
+    stmt(kPrint);
+    unsigned char buf[2] = {0x00, 0x05};
+    DCL num = dclover(buf, FD_BIN, 2, 0);
+    FLD g = hand(PK_DCLV, 0, PK_REC, 2);  // P &N with N = 5: the 5th byte, offset 4
+    g.dcl = &num;
+    ASSERT_EQ(tvlsc(&g), rec + 4);
+    EXPECT_EQ(g.litlen, 2);
+    // A character variable of 6 bytes at work-area offset 4: a 10-byte
+    // field of it is kept inside the variable.
+    DCL ch{};
+    ch.type = FD_CHAR;
+    ch.len = 6;
+    ch.pos = 4;
+    FLD h = hand(PK_WORK, 0, PK_REC, 10);
+    h.dcl = &ch;
+    ASSERT_EQ(tvlsc(&h), work + 4);
+    EXPECT_EQ(h.litlen, 6);
+    EXPECT_EQ(h.rtstat, 0);
+}
+
+// setbin: rows of type, target length, decimals, value; the bytes after,
+// and the result.
+TEST_F(Tvlsc, SetbinStoresByType) {
+    struct Row { const char* name; int type; int n; int scale; long long value; std::string_view want; int rc; };
+    constexpr Row kRows[] = {
+        {"binary", FD_BIN, 4, 0, 258, "\x00\x00\x01\x02"sv, 0},  // 258 = 0x0102
+        // 300 does not fit one unsigned byte: left unchanged
+        {"binary too small", FD_BIN, 1, 0, 300, "\xEE"sv, 8},
+        // -123: digits 1 2 3 filled leftwards before the sign D
+        {"packed", FD_PACKED, 3, 0, -123, "\x00\x12\x3D"sv, 0},
+        // 12345 needs 3 bytes: 2 bytes cannot hold it
+        {"packed too small", FD_PACKED, 2, 0, 12345, "\xEE\xEE"sv, 8},
+        // no pattern: as many 9 as the field, leading zeros shown
+        {"character", FD_CHAR, 4, 0, 42, "0042"sv, 0},
+    };
+    stmt(kMove);
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        c->at_retcd->value = 0;
+        unsigned char buf[8];
+        std::memset(buf, 0xEE, sizeof buf);
+        FLD g = hand(0, 0, 0, 0);
+        g.type = r.type;
+        g.scale = static_cast<std::int16_t>(r.scale);
+        g.lit = buf;
+        g.litlen = r.n;
+        EXPECT_EQ(setbin(&g, r.value), r.rc);
+        EXPECT_EQ(hex(buf, r.n), hex(reinterpret_cast<const unsigned char*>(r.want.data()), r.n));
+        EXPECT_EQ(retcd(), r.rc);
+    }
+    // An @-name's value: only a value operand takes it.
+    AT* at = atmake("@V", 0);
+    FLD g = hand(PK_AT, 0, 0, 0);
+    g.type = FD_PTR;
+    g.pat = at;
+    g.pflags = FP_PTRV;
+    EXPECT_EQ(setbin(&g, 9), 0);
+    EXPECT_EQ(at->value, 9);
+    g.pflags = 0;
+    EXPECT_EQ(setbin(&g, 11), 8);
+    EXPECT_EQ(at->value, 9);
+}
+
+// setlen: a varying variable of 10 bytes (2-byte length, 8 data bytes) or
+// a NUL-terminated one of 6 bytes (5 data bytes and the 0), over a
+// 12-byte buffer filled with 'x'; the data written, where it ends, the
+// fill asked for; the whole buffer after.
+TEST_F(Tvlsc, SetlenFinishesVaryingResults) {
+    struct Row {
+        const char* name; int type; long long len; std::uint32_t pflags;
+        const char* data; long long end; long long fillat; long long count;
+        std::string_view want;
+    };
+    const Row kRows[] = {
+        // "AB" and two blanks: the blanks are not counted, length 2
+        {"varying", FD_VCHAR2, 10, 0, "AB  ", 4, 0, 0, "\x00\x02" "AB  xxxxxx"sv},
+        // after P/POS the rest is padded and counted: length 8
+        {"varying after POS", FD_VCHAR2, 10, FP_PFX, "AB  ", 4, 0, 0, "\x00\x08" "AB      xx"sv},
+        // 3 fill bytes after the data
+        {"varying with fill", FD_VCHAR2, 10, 0, "AB", 2, 2, 3, "\x00\x02" "AB   xxxxx"sv},
+        // fill asked far beyond: stops at the variable's end (byte 10)
+        {"fill kept inside", FD_VCHAR2, 10, 0, "AB", 2, 2, 100, "\x00\x02" "AB      xx"sv},
+        {"NUL-terminated", FD_NTS, 6, 0, "XYZ", 3, 0, 0, "XYZ\x00xxxxxxxx"sv},
+        // data past the 5 data bytes: the 0 goes in the last byte
+        {"NUL-terminated, full", FD_NTS, 6, 0, "VWXYZ", 9, 0, 0, "VWXYZ\x00xxxxxx"sv},
+    };
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        unsigned char buf[12];
+        std::memset(buf, 'x', sizeof buf);
+        DCL d = dclover(buf, r.type, r.len, 0);
+        long long pfx = r.type == FD_NTS ? 0 : 2;
+        std::memcpy(buf + pfx, r.data, std::strlen(r.data));
+        FLD g = hand(0, 0, 0, 0);
+        g.dcl = &d;
+        g.pflags = r.pflags;
+        g.lit = buf + pfx;
+        EXPECT_EQ(setlen(&g, buf + pfx + r.end, buf + pfx + r.fillat, r.count), 0);
+        EXPECT_EQ(hex(buf, 12), hex(reinterpret_cast<const unsigned char*>(r.want.data()), 12));
+    }
 }
 
 }  // namespace
