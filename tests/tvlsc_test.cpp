@@ -113,6 +113,8 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
         {"after the work area", "P 33 LEN 1", kPrint, true, false, 0, -1, 0, 8, 8},
         // @P + 5 = 9th byte, offset 8
         {"pointer plus number", "@P+5 LEN 2", kPrint, false, true, 8, 2, 9, 0, 0},
+        // LRECL = 10: position 10 - 3 = 7, offset 6, "GHI"
+        {"record length less 3", "P LRECL-3 LEN 3", kPrint, false, true, 6, 3, 7, 0, 0},
         // @S - @Q = 7 - 3 = 4: the 4th byte, offset 3
         {"pointer minus pointer", "@S-@Q LEN 1", kPrint, false, true, 3, 1, 4, 0, 0},
         {"unset pointer", "@U LEN 1", kMove, false, false, 0, -1, 0, 8, 8},
@@ -132,6 +134,7 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
         std::memset(work, '.', sizeof work);
         if (r.inwork) recinwork();
         ptr("@P", 4), ptr("@Q", 3), ptr("@R", 6), ptr("@L", 3), ptr("@S", 7), ptr("@B", 4000);
+        ptr("LRECL", 10);
         stmt(r.st);
         parse(r.text, kField);
         unsigned char* a = tvlsc(f);
@@ -394,6 +397,16 @@ TEST_F(Tvlsc, DeclaredVariablesAsPositionsAndFields) {
     g.dcl = &num;
     ASSERT_EQ(tvlsc(&g), rec + 4);
     EXPECT_EQ(g.litlen, 2);
+    // A packed variable with one decimal, 12.5, as a float value: the
+    // operand is its own double.
+    unsigned char pk[2] = {0x12, 0x5C};
+    DCL dec = dclover(pk, FD_PACKED, 2, 1);
+    FLD v = hand(PK_DCLV, 0, PK_REC, 8);
+    v.dcl = &dec;
+    v.pflags = FP_FLOAT;
+    ASSERT_EQ(tvlsc(&v), reinterpret_cast<unsigned char*>(&v.fval));
+    EXPECT_EQ(v.fval, 12.5);
+    EXPECT_EQ(v.litlen, 8);
     // A character variable of 6 bytes at work-area offset 4: a 10-byte
     // field of it is kept inside the variable.
     DCL ch{};
