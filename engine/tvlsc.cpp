@@ -307,9 +307,18 @@ int ptrterm(CMV* c, FLD* term, FLD* owner, TERM* v) {
         return 0;
     }
     v->i = at->value;
-    if (!valop(c, owner) && (at->state & AT_STATE_OUTSIDE)) {
+    if (valop(c, owner)) return 0;
+    if (at->state & AT_STATE_OUTSIDE) {
         v->adr = 1;
         setarea(c, nullptr, -1);  // where it points is not known: no field may be read there
+        return 0;
+    }
+    // A pointer into the work area while the record lies elsewhere: the
+    // field is kept inside the work area, wherever the two lie in memory.
+    U a = reinterpret_cast<U>(c->currec) + static_cast<U>(at->value) - 1;
+    if (!within(a, 0, c->currec, c->curlen) && within(a, 0, c->worka, c->worklen)) {
+        v->adr = 1;
+        setarea(c, c->worka, c->worklen);
     }
     return 0;
 }
@@ -696,9 +705,13 @@ unsigned char* scargfix(CMV* c, FLD* f) {
     FLD* arg = c->curarg;
     U a = reinterpret_cast<U>(arg->lit);
     long long room = arg->litlen;
-    if (arg->type == FD_PTR && (arg->pflags & FP_ATFORM)) {
-        a = reinterpret_cast<U>(c->currec) + static_cast<U>(arg->rpos - 1);
-        room = c->curlen - (arg->rpos - 1);
+    if (arg->type == FD_PTR && (arg->pflags & FP_ATFORM)) {  // its 8-byte value is a record position
+        long long v = 0;
+        if (!arg->lit || arg->litlen != 8 || !c->currec) return scbad(f), nullptr;
+        std::memcpy(&v, arg->lit, 8);
+        if (v < 1 || v > c->curlen + 1) return scbad(f), nullptr;
+        a = reinterpret_cast<U>(c->currec) + static_cast<U>(v - 1);
+        room = c->curlen - (v - 1);
     }
     long long n;
     switch (f->lkind) {

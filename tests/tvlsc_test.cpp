@@ -353,6 +353,23 @@ TEST_F(Tvlsc, ScanPointerFollowsTheLastHit) {
     EXPECT_EQ(at->state & AT_STATE_SET, 0);
 }
 
+TEST_F(Tvlsc, PointerIntoTheWorkArea) {
+    // @W holds the address of the 5th byte of the work area (offset 4)
+    // while the record lies elsewhere: 28 bytes are left there.
+    AT* at = atmake("@W", 0);
+    atupdp(at, reinterpret_cast<char*>(work + 4));
+    stmt(kPrint);
+    struct Row { const char* name; long long len, want; };
+    constexpr Row kRows[] = {{"inside", 3, 3}, {"clipped at the work end", 40, 28}};
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        FLD g = hand(PK_AT, 0, PK_REC, r.len);
+        g.pat = at;
+        ASSERT_EQ(tvlsc(&g), work + 4);
+        EXPECT_EQ(g.litlen, r.want);
+    }
+}
+
 // A declared variable placed over a buffer of the test (a value area).
 DCL dclover(unsigned char* buf, int type, long long len, int scale) {
     DCL d{};
