@@ -228,6 +228,8 @@ int files(CMV* c) {
     }
     for (FFREC* f = c->ffhead; f; f = f->next) {
         if (f->dflags & DF_DUMMY) continue;
+        // A file only inserted into or deleted from is opened for update.
+        if ((f->mode & (FM_INS | FM_DEL)) && !(f->mode & (FM_IN | FM_OUT | FM_UPD))) f->mode |= FM_UPD;
         if (f != p) geomset(c, f);
         if (!(f->fdflags & FDF_NOOPEN)) c->filetot++;
     }

@@ -537,6 +537,15 @@ void seteol(CMV* c, const char* eol, int len) {
 // or null when the name could not be resolved; errors through seterr.
 FFREC* tvlfa(CMV* c) {
     CN* n = c->cncur;
+    // CAT makes no node of its own: its file is defined as a further input
+    // of the READ before it, through that READ's node.
+    if (n && n->typ1 == 0 && n->typ2 == 0 && n->prev && n->prev->typ2 == OP_READ &&
+        (n->prev->opflags & CN_OPF_CAT)) {
+        c->cncur = n->prev;
+        FFREC* f = tvlfa(c);
+        c->cncur = n;
+        return f;
+    }
     FFREC* f = tvlfn(c, FN_DEF, nullptr, 0);
     if (!f) return nullptr;
     if (n->typ2 == OP_TRACE) f->fdflags |= FDF_TRACE;

@@ -204,10 +204,12 @@ void labmark(CMV* c) {
 const FFREC* curfile(const CMV* c) { return c->datfcb ? c->datfcb->ffrec : nullptr; }
 
 // Selection-time errors: the most recent input block of the current data
-// file, when it is an input with data in its buffer: at most the block
+// file, or of the file last read when the current one is no input, when it
+// has data in its buffer: at most the block
 // length (or the file's block size) of the used part of the buffer.
 void inblock(CMV* c) {
     const FFREC* f = curfile(c);
+    if (!f || !(f->mode & FM_IN)) f = c->lastread;  // an output failed: the input it was writing from
     if (!f || !(f->mode & FM_IN) || !f->buf) return;
     std::int64_t len = f->bufoff + f->unread;
     std::int64_t blk = f->blklen > 0 ? f->blklen : (f->bufsize > 0 ? f->bufsize : kBlockMax);

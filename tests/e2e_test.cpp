@@ -1,0 +1,149 @@
+// Whole runs of the program: statements, input files made here, output
+// bytes and exit codes worked out by hand from the record formats and the
+// selection rules.
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+using namespace std::literals;
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+struct Row {
+    const char*      name;
+    std::string      ctl;     // the statements
+    Files            in;      // files made before the run
+    Files            out;     // files and their bytes after the run
+    std::vector<int> rc;      // exit codes accepted (the first is the one selection sets)
+};
+
+// Lines of the selection rows: "AB", "CD", "AX", "" and "Z".
+const std::string kLines = "AB\nCD\nAX\n\nZ\n";
+
+// Three records "AB", "CDE", "FGHIJ" in the two variable layouts:
+//   text:  41 42 0A  43 44 45 0A  46 47 48 49 4A 0A
+//   VB, LRECL 12, BLKSIZE 20 (BDW and RDW count themselves):
+//     block 1: BDW 4 + RDW 4 + 2 + RDW 4 + 3 = 17 = 0x11; the third record
+//              (4 + 5 = 9) would make 26 > 20, so it opens block 2:
+//     block 2: BDW 4 + RDW 4 + 5 = 13 = 0x0D.
+const std::string kText3 = "AB\nCDE\nFGHIJ\n";
+const std::string kVb3 =
+    "\x00\x11\x00\x00" "\x00\x06\x00\x00" "AB" "\x00\x07\x00\x00" "CDE"
+    "\x00\x0D\x00\x00" "\x00\x09\x00\x00" "FGHIJ"s;
+
+std::vector<Row> rows() {
+    return {
+        // Delimiters LF, CR LF, a lone CR and none at the end: four records,
+        // each written with the output's LF.
+        {"CopyLines", "READ in.txt\nWRITE out.txt\n", {{"in.txt", "AB\nCD\r\nEF\rGH"}},
+         {{"out.txt", "AB\nCD\nEF\nGH\n"}}, {0}},
+        // The empty record and "Z" are too short for nothing but EQ: no code.
+        {"SelectOneByte", "READ in.txt\nIF P 1 EQ 'A'\nTHEN WRITE out.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "AB\nAX\n"}}, {0}},
+        // X'42' is "B": only "AB" has it at position 2.
+        {"SelectHexLiteral", "READ in.txt\nIF P 2 EQ X'42'\nTHEN WRITE out.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "AB\n"}}, {0}},
+        {"ThenElse", "READ in.txt\nIF P 1 EQ 'A'\nTHEN WRITE out.txt\nELSE WRITE out2.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "AB\nAX\n"}, {"out2.txt", "CD\n\nZ\n"}}, {0}},
+        {"And", "READ in.txt\nIF P 1 EQ 'A'\nAND P 2 EQ 'X'\nTHEN WRITE out.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "AX\n"}}, {0}},
+        {"Or", "READ in.txt\nIF P 1 EQ 'C'\nOR P 1 EQ 'Z'\nTHEN WRITE out.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "CD\nZ\n"}}, {0}},
+        // GT on position 2 of the empty record and of "Z": the test fails,
+        // return code 6; B, D and X are above A.
+        {"FailedTestIsSix", "READ in.txt\nIF P 2 GT 'A'\nTHEN WRITE out.txt\n", {{"in.txt", kLines}},
+         {{"out.txt", "AB\nCD\nAX\n"}}, {6}},
+        // The run ends after the second write (the input not read to its
+        // end: 4 once the summary decides it).
+        {"StopAfter", "READ in.txt\nWRITE out.txt STOPAFT 2\n", {{"in.txt", kLines}},
+         {{"out.txt", "AB\nCD\n"}}, {0, 4}},
+        // F 5 copied to FB 5 in blocks of 10: the same 20 bytes; to F 8 each
+        // record padded with 3 blanks.
+        {"FixedReblocked",
+         "READ in.dat RECFM F LRECL 5\nWRITE out.dat RECFM FB LRECL 5 BLKSIZE 10\nWRITE out2.dat RECFM F LRECL 8\n",
+         {{"in.dat", "0123456789ABCDEFGHIJ"}},
+         {{"out.dat", "0123456789ABCDEFGHIJ"}, {"out2.dat", "01234   56789   ABCDE   FGHIJ   "}}, {0}},
+        // "FGHIJ" into F 4 is cut to "FGHI": return code 5; "AB" padded.
+        {"LongRecordTruncated", "READ in.txt\nWRITE out.dat RECFM F LRECL 4\n", {{"in.txt", kText3}},
+         {{"out.dat", "AB  CDE FGHI"}}, {5}},
+        {"TextWrittenAsVb", "READ in.txt\nWRITE out.dat RECFM VB LRECL 12 BLKSIZE 20\n", {{"in.txt", kText3}},
+         {{"out.dat", kVb3}}, {0}},
+        {"VbReadAsText", "READ in.dat RECFM VB LRECL 12 BLKSIZE 20\nWRITE out.txt RECFM U\n", {{"in.dat", kVb3}},
+         {{"out.txt", kText3}}, {0}},
+        // Each record into its field of the work area, the rest of the field
+        // cleared: "AAAA" + 1 blank + "BB", then "A" + 4 blanks + "B2".
+        {"ReadInto", "READ a.txt INTO P 1 LEN 5\nREAD b.txt INTO P 6 LEN 2\nWRITE out.txt\n",
+         {{"a.txt", "AAAA\nA\n"}, {"b.txt", "BB\nB2\n"}}, {{"out.txt", "AAAA BB\nA    B2\n"}}, {0}},
+        // The second file follows the first without its end being seen.
+        {"Concatenation", "READ a.txt\nCAT b.txt\nWRITE out.txt\n",
+         {{"a.txt", "AAAA\nA\n"}, {"b.txt", "BB\nB2\n"}}, {{"out.txt", "AAAA\nA\nBB\nB2\n"}}, {0}},
+        // Empty and missing inputs: nothing written (16 once the summary
+        // decides it).
+        {"EmptyInput", "READ in.txt\nWRITE out.txt\n", {{"in.txt", ""}}, {{"out.txt", ""}}, {0, 16}},
+        {"MissingInput", "READ in.txt\nWRITE out.txt\n", {}, {{"out.txt", ""}}, {0, 16}},
+        // Update in place rewrites each record where it was read: every
+        // byte of the file stays as it was.
+        {"UpdateInPlace", "READ in.dat RECFM F LRECL 5\nIF P 1 EQ 'A'\nTHEN UPDATE in.dat\n",
+         {{"in.dat", "0123456789ABCDEFGHIJ"}}, {{"in.dat", "0123456789ABCDEFGHIJ"}}, {0, 16}},
+        // INSERT and DELETE on a sequential file (opened for update) do
+        // nothing: return code 8, the file as it was.
+        {"InsertOnSequentialIsEight", "READ in.txt\nINSERT old.txt\nDELETE old2.txt\n",
+         {{"in.txt", "AB\n"}, {"old.txt", "XY\n"}, {"old2.txt", "ZZ\n"}},
+         {{"old.txt", "XY\n"}, {"old2.txt", "ZZ\n"}}, {8, 16}},
+        // CLOSE of the input leaves the work record of 528 blanks current;
+        // F 530 pads it with two more.
+        {"CloseLeavesWorkRecord", "READ in.txt STOPAFT 1\nCLOSE in.txt\nWRITE out.dat RECFM F LRECL 530\n",
+         {{"in.txt", "AB\nCD\n"}}, {{"out.dat", std::string(530, ' ')}}, {0, 4}},
+        // No input: the chain is walked once; the work record (528 blanks,
+        // trailing blanks dropped on a line file) is written once.
+        {"NoInputWalksOnce", "WRITE out.txt\n", {}, {{"out.txt", "\n"}}, {0}},
+    };
+}
+
+}  // namespace
+
+TEST(e2e, RunsWriteExactBytes) {
+    std::string dir = tvt::tempdir("e2e_rows");
+    for (const Row& r : rows()) {
+        SCOPED_TRACE(r.name);
+        tvt::rmtree(dir);
+        dir = tvt::tempdir("e2e_rows");
+        for (const auto& [name, bytes] : r.in) tvt::spit(dir + "/" + name, bytes);
+        tvt::spit(dir + "/ctl", r.ctl);
+        tvt::Run run = tvt::run({"-ctl", "ctl"}, dir);
+        bool rcok = false;
+        for (int rc : r.rc) rcok = rcok || run.status == rc;
+        EXPECT_TRUE(rcok) << "exit " << run.status << "\n" << run.err;
+        for (const auto& [name, bytes] : r.out) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(tvt::exists(dir + "/" + name));
+            EXPECT_EQ(bytes, tvt::slurp(dir + "/" + name));
+        }
+    }
+    tvt::rmtree(dir);
+}
+
+// More than one buffer (1 MiB) written to a device that is full: message
+// 538 with the file and its text, the input block dumped, return code 44.
+TEST(e2e, FullDeviceEndsTheRunWith44) {
+    std::string dir = tvt::tempdir("e2e_full");
+    std::string lines;
+    for (int i = 0; i < 120000; ++i) lines += "0123456789\n";  // 1,320,000 bytes
+    tvt::spit(dir + "/in.txt", lines);
+    tvt::spit(dir + "/ctl", "READ in.txt\nWRITE /dev/full\n");
+    tvt::Run run = tvt::run({"-ctl", "ctl"}, dir);
+    EXPECT_EQ(44, run.status) << run.err;
+    std::string lst = tvt::slurp(dir + "/TORV.LST");
+    EXPECT_NE(std::string::npos,
+              lst.find("     (SEL----2)   *** SELECTION TIME ERROR 538 ***   F=/dev/full - Write failed.\n"))
+        << lst.substr(0, 2000);
+    EXPECT_NE(std::string::npos, lst.find("MOST RECENT INPUT BLOCK (PRINTED FROM I/O BUFFER)....\n"));
+    tvt::rmtree(dir);
+}
