@@ -6,7 +6,8 @@
 // check for a pending SIGTERM), ab_end (the orderly end after SIGTERM).
 // tvlgg installs the trap and polls at every step; the selection loop
 // polls before every node; the file layer retries a read or write that a
-// signal interrupted unless cmsigterm is set.  Calls tvlff and atupdv.
+// signal interrupted unless cmsigterm is set.  Calls tvlff, tvlprt,
+// cblf_kil and atupdv.
 //
 // The handler does only what is safe in a handler for the signals after
 // which the run goes on: SIGINT and SIGTERM are counted, noted and their
@@ -18,6 +19,7 @@
 // The line, name in a 4-character slot, number in two digits at least:
 //   "##ERROR## TERM signal (15) intercepted.  GC.............\n"
 #include "driver/driver.h"
+#include "files/files.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
 
@@ -155,14 +157,20 @@ void ab_poll(CMV* c) {
     if (cmsigterm) ab_end(c);
 }
 
-// The end of a run after SIGTERM: RETCD 88, the summary, the log closed,
-// exit 88.  (The signal line, dump heading and file-entry dumps in the
-// listing, and the closing of the listing and files, join here as those
-// parts come.)
+// The end of a run after SIGTERM: RETCD 88, the summary, the listing and
+// the data files closed (outputs written out), the log closed, exit 88.
+// (The signal line, dump heading and file-entry dumps in the listing join
+// here as those parts come.)
 void ab_end(CMV* c) {
     ab_set(0);
     setrc88(c);
     tvlff(c);
+    // Whatever the summary left open is written out and closed: the
+    // listing, then the data files.
+    tvlprt(nullptr, 0, PT_CLOSE, 0);
+    FFCB all{};
+    all.cmv = c;
+    cblf_kil(&all, KIL_FILES);
     if (c->drvsw & CM_DRV_LOGFILE) std::fclose(c->logfp);
     else std::fflush(c->logfp);
     c->logfp = stderr;

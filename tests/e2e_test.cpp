@@ -1,9 +1,15 @@
 // Whole runs of the program: statements, input files made here, output
 // bytes and exit codes worked out by hand from the record formats and the
 // selection rules.
+#include "driver/driver.h"
+#include "files/files.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
 
 #include <string>
 #include <string_view>
@@ -146,4 +152,48 @@ TEST(e2e, FullDeviceEndsTheRunWith44) {
         << lst.substr(0, 2000);
     EXPECT_NE(std::string::npos, lst.find("MOST RECENT INPUT BLOCK (PRINTED FROM I/O BUFFER)....\n"));
     tvt::rmtree(dir);
+}
+
+// Signals during selection, raised from inside the run: the read that
+// finds the end of the input raises the signal (the two records are
+// written before it).  SIGINT: message 566, return code 44, exit 44.
+// SIGTERM: 566 too, then RETCD 88 and exit 88.  Either way the output is
+// written out and closed.
+namespace {
+
+int g_sig = 0;        // the signal to raise
+int g_selreads = 0;   // reads of the selection phase so far
+
+ssize_t sigread(int fd, void* buf, size_t len) {
+    if (cm && cm->trace[0] == 'S' && ++g_selreads == 2) raise(g_sig);
+    return ::read(fd, buf, len);
+}
+
+[[noreturn]] void sigrun(const std::string& dir, int sig) {
+    if (chdir(dir.c_str()) != 0) std::_Exit(3);
+    g_sig = sig;
+    fiosys.read = sigread;
+    char a0[] = "torvale", a1[] = "-ctl", a2[] = "ctl";
+    char* argv[] = {a0, a1, a2, nullptr};
+    std::exit(tvlgg(3, argv));
+}
+
+}  // namespace
+
+TEST(e2e, SignalDuringSelection) {
+    struct Row { const char* name; int sig, rc; };
+    const Row kRows[] = {{"Interrupt", SIGINT, 44}, {"Terminate", SIGTERM, 88}};
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.name);
+        std::string dir = tvt::tempdir("e2e_signal");
+        tvt::spit(dir + "/in.txt", "AB\nCD\n");
+        tvt::spit(dir + "/ctl", "READ in.txt\nWRITE out.txt\n");
+        tvt::spit(dir + "/torvale.msg", tvt::slurp(TORVALE_SRC "/torvale.msg"));  // the run is in this process
+        EXPECT_EXIT(sigrun(dir, r.sig), ::testing::ExitedWithCode(r.rc), "");
+        EXPECT_EQ("AB\nCD\n", tvt::slurp(dir + "/out.txt"));
+        std::string lst = tvt::slurp(dir + "/TORV.LST");
+        EXPECT_NE(std::string::npos, lst.find("*** SELECTION TIME ERROR 566 ***   Signal caught during selection\n"))
+            << lst;
+        tvt::rmtree(dir);
+    }
 }

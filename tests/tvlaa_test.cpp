@@ -248,8 +248,8 @@ TEST(tvlaa, RunsEndingInPreparation) {
         {"READ in.txt\nIF P 1 EQ 'a'\nTHEN WRITE nodir/x.txt\nTHEN WRITE out.txt\n", 48, true},
         // Nothing productive: 524, RETCD still 52.
         {"READ in.txt\nIF P 1 EQ 'a'\nTHEN GOTO X\nX\n", 52, true},
-        // A clean run ends 48 until the selection loop runs.
-        {"READ in.txt\nIF P 1 EQ 'a'\nTHEN WRITE out.txt\n", 48, false},
+        // A clean run goes on to selection, which starts from return code 0.
+        {"READ in.txt\nIF P 1 EQ 'a'\nTHEN WRITE out.txt\n", 0, false},
     };
     for (const Row& r : kRows) {
         SCOPED_TRACE(r.ctl);
