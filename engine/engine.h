@@ -45,6 +45,9 @@ int  do_then(CMV* c);          // execute the current action; sets the next node
 int  setret(int rc);           // raise the run's return code, never lower it; the resulting code
 void setcir(unsigned char* a); // make a the start of the current record
 int  tvlse(CMV* c);            // retire the current node; 1 while something is left to do
+void setdl(CMV* c, std::int64_t len);  // the run's default length and its variable LRECL
+void workrec(CMV* c, int fill);        // the work record of 528 fill bytes becomes current
+bool sigcaught();              // a signal arrived since selection started
 const unsigned char* s1eq(const unsigned char* first, const unsigned char* last, const unsigned char* s,
                           std::int64_t len);  // first occurrence starting in [first, last], or null
 int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes without case

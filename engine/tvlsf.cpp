@@ -35,12 +35,8 @@
 #include <ctime>
 #include <string_view>
 
-bool sigcaught();
-
 namespace {
 
-constexpr std::int64_t kWorkRec = 528;  // the work record left after a CLOSE
-constexpr std::int64_t kDefLen = 80;
 constexpr char kTemplate[] = "0000/00/00 00:00:00";
 constexpr int kTmplLen = 19;
 
@@ -51,11 +47,6 @@ constexpr std::array<unsigned char, 256> kDateCls = [] {
     for (char s : std::string_view("/:-,. ")) t[static_cast<unsigned char>(s)] = 2;
     return t;
 }();
-
-void setdl(CMV* c, std::int64_t len) {
-    c->deflen = len;
-    if (c->at_lrecl) atupdv(c->at_lrecl, len);
-}
 
 bool failed(const FFCB* fc, const FFREC* f) {
     return (fc->errm && fc->errm[0]) || (f->errm && f->errm[0]);
@@ -162,13 +153,7 @@ int sfclose(CMV* c, FFREC* f, FFCB* fc) {
     if (!(f->sflags & FS_OPEN)) return ACT_GO;
     cblfio(fc, F_CLOSE, nullptr, 0);
     bool bad = failed(fc, f);
-    if (inbuf && !c->recarea) {
-        std::int64_t k = c->worklen < kWorkRec ? c->worklen : kWorkRec;
-        std::memset(c->worka, static_cast<unsigned char>(f->fill), static_cast<std::size_t>(k));
-        setcir(c->worka);
-        c->curlen = k;
-        setdl(c, kDefLen);
-    }
+    if (inbuf && !c->recarea) workrec(c, f->fill);
     return bad ? sferr(538) : ACT_GO;
 }
 

@@ -100,13 +100,22 @@ void setcir(unsigned char* a) {
 
 bool sigcaught() { return cmsigtot != sigbase; }
 
-namespace {
-
-// The run's default length and its variable LRECL.
 void setdl(CMV* c, std::int64_t len) {
     c->deflen = len;
     if (c->at_lrecl) atupdv(c->at_lrecl, len);
 }
+
+// The work record: its first 528 bytes set to the fill byte, current,
+// default length 80.
+void workrec(CMV* c, int fill) {
+    std::int64_t k = c->worklen < kWorkRec ? c->worklen : kWorkRec;
+    std::memset(c->worka, static_cast<unsigned char>(fill), static_cast<std::size_t>(k));
+    setcir(c->worka);
+    c->curlen = k;
+    setdl(c, kDefLen);
+}
+
+namespace {
 
 // The direct stage assignment of a selection-time error: return code 44,
 // the error flag, the node remembered.
@@ -730,11 +739,7 @@ void resetrec(CMV* c, const CN* n, const FFREC* f) {
     } else if (n->fld1 && (f->fdflags & FDF_INTO)) {
         c->deflen = f->lrecl;
     } else {
-        std::int64_t k = c->worklen < kWorkRec ? c->worklen : kWorkRec;
-        std::memset(c->worka, static_cast<unsigned char>(f->fill), static_cast<std::size_t>(k));
-        setcir(c->worka);
-        c->curlen = k;
-        c->deflen = kDefLen;
+        workrec(c, f->fill);
     }
     setdl(c, c->deflen < c->curlen ? c->deflen : c->curlen);
 }
