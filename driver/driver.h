@@ -225,6 +225,7 @@ struct CMV {
     FFREC*        dsnfile;      // the file dsntext was built for, or null
     char          dsntext[256]; // DSN: directory, name, point and extension, a blank, blank-padded
     char          cblname[16];  // CBLNAME: name of the routine being called, blank-padded
+    std::int32_t  cardfd;       // READ CARD: descriptor the CARD input reads on from (CM_STMT_CARDFD)
 };
 static_assert(std::is_trivially_copyable_v<CMV> && std::is_trivially_destructible_v<CMV>);
 static_assert(sizeof(CMV) <= 3800, "the run context lives in the 3,800-byte block beg");
@@ -249,6 +250,7 @@ constexpr std::uint32_t CM_STMT_SUSP = 0x40;  // a SUSP statement was analysed
 constexpr std::uint32_t CM_STMT_CARD = 0x80;  // data cards follow the statements
 constexpr std::uint32_t CM_STMT_LONGW = 0x400; // a file definition asks for the long work area
 constexpr std::uint32_t CM_STMT_DUMMY = 0x800; // the file name being resolved was written with DUMMY
+constexpr std::uint32_t CM_STMT_CARDFD = 0x1000; // cardfd holds the statement source's descriptor for CARD
 // CMV.linesw
 constexpr std::uint32_t CM_LINE_REST = 0x08;  // the rest of the line is not statements
 // CMV.termsw

@@ -216,6 +216,26 @@ void statements(CMV* c) {
     step(c, 'E');
 }
 
+// READ CARD: the CARD input, opened by preparation, starts with the data
+// statement input kept (cardtext) and reads on from the statement
+// source's descriptor, or finds the end there when there is none.
+void cardattach(CMV* c) {
+    FFREC* f = c->ffhead;
+    while (f && !((f->dflags & DF_INSTREAM) && (f->sflags & FS_OPEN) && f->buf)) f = f->next;
+    bool fd = (c->stmtsw & CM_STMT_CARDFD) != 0;
+    c->stmtsw &= ~CM_STMT_CARDFD;
+    if (!f) {
+        if (fd) close(c->cardfd);
+        return;
+    }
+    f->fd = fd ? c->cardfd : -1;
+    if (!fd) f->sflags |= FS_SYSEOF;
+    std::int64_t n = c->cardlen < f->iosize ? c->cardlen : f->iosize;
+    if (n > 0) std::memcpy(f->buf, c->cardtext, static_cast<std::size_t>(n));
+    f->bufoff = 0;
+    f->unread = n;
+}
+
 // Step 16: the final checks, then the phases.
 void finals(CMV* c) {
     step(c, 'C');
@@ -226,8 +246,6 @@ void finals(CMV* c) {
     if (c->errcnt == 0) {
         // The listing is readied for the run: its first heading, and a
         // spacing line when more than three lines are left on the page.
-        // (Data cards are attached to the CARD input once statement input
-        // exists.)
         if (!(c->lstsw & LST_NOSTMT) && (c->prt.linesleft > 3 || !(c->prt.flags & PR_OPEN)))
             tvlprt(nullptr, 0, PT_SPACE, 1);
         putlogline(c);
@@ -237,6 +255,7 @@ void finals(CMV* c) {
         int rc = tvlaa(c);
         ab_poll(c);
         if (rc == 0) {
+            cardattach(c);
             phase(c, "\n** SS **\n");
             tvlss(c);
             ab_poll(c);

@@ -35,6 +35,7 @@
 #include "report/report.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -778,15 +779,37 @@ bool nextline(RD& r) {
     }
 }
 
-// End of statements: the blamed tokens and linelen are cleared; without
-// READ CARD every statement file is closed.  (With READ CARD the CARD
-// input takes the statement file over when its file definition is built;
-// until then it is closed too, and the data after END are kept in
-// cardtext.)
+// READ CARD, reading ended by END: the CARD input goes on where the
+// statements stopped.  Its data are kept in cardtext: the rest of the END
+// line (a line feed added), then what the source's buffer still holds;
+// a duplicate of the source's descriptor (CM_STMT_CARDFD) reads the rest.
+// Example: "END!a!b" then the line "c" leave "a\nb\nc\n".
+void cardkeep(CMV* c) {
+    if (!(c->stmtsw & CM_STMT_CARD) || c->lastkind != CN_END) return;
+    II* s = static_cast<II*>(c->iicur);
+    FFREC* f = s ? s->file : nullptr;
+    bool open = f && f->buf && isopen(f);
+    std::int64_t tail = open ? f->unread : 0;
+    std::int64_t head = c->cardlen > 0 ? c->cardlen + 1 : 0;
+    char* b = static_cast<char*>(cblgcore(c->gccb, static_cast<long>(head + tail + 1), 0, "card"));
+    if (head > 0) {
+        std::memcpy(b, c->cardtext, static_cast<std::size_t>(c->cardlen));
+        b[head - 1] = '\n';
+    }
+    if (tail > 0) std::memcpy(b + head, f->buf + f->bufoff, static_cast<std::size_t>(tail));
+    cblgcorf(c->gccb, &c->cardtext, "card");
+    c->cardtext = b;
+    c->cardlen = static_cast<std::int32_t>(head + tail);
+    if (open && f->fd >= 0 && (c->cardfd = dup(f->fd)) >= 0) c->stmtsw |= CM_STMT_CARDFD;
+}
+
+// End of statements: the blamed tokens and linelen are cleared; every
+// statement file is closed (with READ CARD after its data were kept).
 void endstmts(CMV* c) {
     tkc = nullptr;
     c->tkerr = c->tkcur = nullptr;
     c->linelen = 0;
+    cardkeep(c);
     for (II* s = static_cast<II*>(c->iihead); s; s = s->next)
         if (s->file) fclose1(c, s->file);
     c->iicur = nullptr;

@@ -536,6 +536,7 @@ int rangescan(CMV* c, CN* n, std::int64_t before) {
             if (ok) hit = p;
         }
     }
+    c->scanhit = const_cast<unsigned char*>(hit);
     if (n->ptr) atupdp(n->ptr, reinterpret_cast<char*>(const_cast<unsigned char*>(hit)));
     return hit ? EV_TRUE : EV_FALSE;
 }
@@ -647,7 +648,8 @@ int evaluate(CMV* c, CN* n) {
     unsigned char* b = tvlsc(n->fld2);
     unsigned char* a = b ? tvlsc(n->fld1) : nullptr;
     if (!a || !b) {
-        if ((n->cflags & CF_SEARCH) && n->fld1 && n->fld1->rtstat == 0 && n->fld1->lkind != PK_ANY) {
+        // A range that runs past the record (not failed): false, no hit.
+        if (b && (n->cflags & CF_SEARCH) && n->fld1 && n->fld1->rtstat == 0 && n->fld1->lkind != PK_ANY) {
             if (n->ptr) atupdp(n->ptr, nullptr);
             return EV_FALSE;
         }

@@ -107,6 +107,11 @@ std::vector<Row> rows() {
         // F 530 pads it with two more.
         {"CloseLeavesWorkRecord", "READ in.txt STOPAFT 1\nCLOSE in.txt\nWRITE out.dat RECFM F LRECL 530\n",
          {{"in.txt", "AB\nCD\n"}}, {{"out.dat", std::string(530, ' ')}}, {0, 4}},
+        // Data cards: the rest of the END line ("!" ends each), then the
+        // lines after it up to "/*".
+        {"ReadCardAfterEnd", "READ CARD\nWRITE out.txt\nEND!a!b\nc\nd\n/*\ne\n", {}, {{"out.txt", "a\nb\nc\nd\n"}},
+         {0}},
+        {"ReadCardLinesAfterEnd", "READ CARD\nWRITE out.txt\nEND\nc\n", {}, {{"out.txt", "c\n"}}, {0}},
         // No input: the chain is walked once; the work record (528 blanks,
         // trailing blanks dropped on a line file) is written once.
         {"NoInputWalksOnce", "WRITE out.txt\n", {}, {{"out.txt", "\n"}}, {0}},
