@@ -50,6 +50,8 @@ constexpr long long kBigInt = 0x7FFFFFFFFFFFLL;  // integers above are kept as i
 
 int sigbase = 0;  // signals counted when selection started
 long long cycreads = 0;  // READ actions run in the current input cycle
+long long sinceread = 0; // nodes walked since the last READ
+constexpr long long kWalkMax = 1LL << 25;  // nodes a walk may take without reading
 
 // Lower-case fold of every byte.  ORDER byte
 constexpr std::array<unsigned char, 256> kLower = [] {
@@ -817,7 +819,10 @@ int do_then(CMV* c) {
         c->cncur = n->tsucc;
         return 0;
     }
-    if (n->typ2 == OP_READ) cycreads++;
+    if (n->typ2 == OP_READ) {
+        cycreads++;
+        sinceread = 0;
+    }
     for (;;) {
         n->cnt++;
         if (n->limit > 0 && n->cnt >= n->limit && !tvlse(c)) startsw = -1;
@@ -835,11 +840,12 @@ int do_then(CMV* c) {
 
 namespace {
 
-// A signal arrived: message 566, return code 44, the walk stops.
-void sigstop(CMV* c, CN* n) {
+// The walk stops at n with a selection-time message (566 a signal
+// arrived, 590 the statements loop) and return code 44.
+void selstop(CMV* c, CN* n, int msg) {
     selfail(c, n);
     c->prt.selid = n->selid;
-    seterr(566);
+    seterr(msg);
     tvlerr(c);
 }
 
@@ -876,10 +882,16 @@ CN* selstart(CMV* c) {
 int tvlss(CMV* c) {
     c->cncur = selstart(c);
     int idle = 0;  // consecutive cycles that read nothing
-    cycreads = 0;
+    cycreads = sinceread = 0;
     while (CN* n = c->cncur) {
         if (cmsigtot != sigbase) {
-            sigstop(c, n);
+            selstop(c, n, 566);
+            break;
+        }
+        // Statements that branch among themselves without ever reading
+        // would never end.
+        if (++sinceread > kWalkMax) {
+            selstop(c, n, 590);
             break;
         }
         c->curstmt = n->selid;
