@@ -2,19 +2,21 @@
 // Condition elements send the walk to their true or false successor;
 // actions run (file actions in tvlsf, the others in tvlsp) and their result
 // code steers the walk.  The loop ends at end of input, when an action
-// ends the run, when no productive statement is left, or when a signal was
-// caught during selection.
+// ends the run, when no productive statement is left, when a signal was
+// caught during selection, or when the walk keeps looping without reading
+// (two cycles that read nothing, or 2^25 nodes since the last READ).
 //
 // Exports: tvlss (the selection phase), do_if, do_then, setret (the run's
 // return code, never lowered), setcir (the current record), tvlse (retire
-// the current node), s1eq (fast search), memicmp (caseless compare),
-// sigcaught (a signal arrived during selection), the globals cirp, cirm1.
+// the current node), setdl (default length), workrec (the work record),
+// s1eq (fast search), memicmp (caseless compare), sigcaught (a signal
+// arrived during selection), the globals cirp, cirm1.
 // Called by: the run driver (tvlss); every action that raises the return
-// code (setret); the file actions (setcir, tvlse through the loop).
+// code (setret); the file actions (setcir, setdl, workrec, sigcaught).
 // Calls: tvlsc (operands), tvlsf, tvlsp, cblfio (closing a finished member
 // of a concatenation), atupdv/atupdp (@-names), the conversions of the
-// run-time library (numeric comparison), seterr/tvlerr (message 566),
-// errlogic.
+// run-time library (numeric comparison), seterr/tvlerr (messages 566 and
+// 590), errlogic.
 //
 // Divisions: return code and current record; retiring nodes; comparison
 // primitives; numeric comparison; condition elements; actions and end of
