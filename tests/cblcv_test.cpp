@@ -1,6 +1,7 @@
 // Data conversions: table tests with hand-worked bytes, guard-filled
 // areas, round trips and random input.
 #include "runtime/runtime.h"
+#include "tests/testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +19,26 @@ using namespace std::literals;
 
 namespace {
 
-std::string hex(std::string_view s) {
-    static const char d[] = "0123456789ABCDEF";
-    std::string h;
-    for (unsigned char c : s) h += d[c >> 4], h += d[c & 15], h += ' ';
-    return h;
+using tvt::hex;
+using Fill = std::function<int(char*, int)>;
+
+// Areas start filled with X'A5', between 16 guard bytes of X'A5' each side.
+std::string guarded(int n, const Fill& f, int* rc) { return tvt::guarded(n, '\xA5', f, rc); }
+
+// f on a guarded area of n bytes leaves want in it and returns rc.
+void area(int n, const Fill& f, std::string_view want, int rc) {
+    int got;
+    EXPECT_EQ(hex(want), hex(guarded(n, f, &got)));
+    EXPECT_EQ(rc, got);
 }
 
-// Run f on an area of n bytes inside a buffer whose 16 bytes on each side
-// (and the area itself) are filled with X'A5'; the guards must survive.
-constexpr unsigned char kGuard = 0xA5;
-std::string guarded(int n, const std::function<int(char*, int)>& f, int* rc) {
-    std::vector<char> buf(static_cast<std::size_t>(n) + 32, static_cast<char>(kGuard));
-    *rc = f(buf.data() + 16, n);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(static_cast<unsigned char>(buf[i]), kGuard) << "guard before, byte " << i;
-        EXPECT_EQ(static_cast<unsigned char>(buf[16 + n + i]), kGuard) << "guard after, byte " << i;
+// A routine writing an area, its length, the bytes it must leave, its result.
+struct Put { std::string_view name; int length; Fill f; std::string want; int rc; };
+void check(const std::vector<Put>& rows) {
+    for (const Put& r : rows) {
+        SCOPED_TRACE(r.name);
+        area(r.length, r.f, r.want, r.rc);
     }
-    return std::string(buf.data() + 16, static_cast<std::size_t>(n));
 }
 
 int len(std::string_view s) { return static_cast<int>(s.size()); }
@@ -123,12 +126,8 @@ TEST(cvcp, PacksRoundedText) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) {
-            return cvcp(a, n, r.decimals, r.in.data(), len(r.in) | r.flags);
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvcp(a, n, r.decimals, r.in.data(), len(r.in) | r.flags); },
+             r.want, r.rc);
     }
 }
 
@@ -151,14 +150,8 @@ TEST(cvbp, PacksIntegers) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::to_string(r.v) + " in " + std::to_string(r.length));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) { return cvbp(a, n, r.decimals, r.v); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
-        long lv = static_cast<long>(r.v);
-        got = guarded(r.length, [&](char* a, int n) { return cvlp(a, n, r.decimals, lv); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvbp(a, n, r.decimals, r.v); }, r.want, r.rc);
+        area(r.length, [&](char* a, int n) { return cvlp(a, n, r.decimals, static_cast<long>(r.v)); }, r.want, r.rc);
     }
 }
 
@@ -226,10 +219,7 @@ TEST(cvub, ReadsAndWritesUnsignedPacked) {
     };
     for (const Out& o : outs) {
         SCOPED_TRACE(std::to_string(o.v));
-        int rc;
-        std::string got = guarded(o.length, [&](char* a, int n) { return cvlu(a, n, o.v); }, &rc);
-        EXPECT_EQ(rc, o.rc);
-        EXPECT_EQ(hex(got), hex(o.want));
+        area(o.length, [&](char* a, int n) { return cvlu(a, n, o.v); }, o.want, o.rc);
     }
 }
 
@@ -315,13 +305,8 @@ TEST(cvbi, WritesBigEndianBinary) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::to_string(r.v) + " in " + std::to_string(r.length));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) { return cvbi(a, n, r.v); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
-        got = guarded(r.length, [&](char* a, int n) { return cvli(a, n, static_cast<long>(r.v)); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvbi(a, n, r.v); }, r.want, r.rc);
+        area(r.length, [&](char* a, int n) { return cvli(a, n, static_cast<long>(r.v)); }, r.want, r.rc);
     }
 }
 
@@ -341,32 +326,10 @@ TEST(cvii, ResizesBinary) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in) + " to " + std::to_string(r.length));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) {
-            return cvii(a, n, r.in.data(), len(r.in));
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvii(a, n, r.in.data(), len(r.in)); }, r.want, r.rc);
     }
 }
 
-TEST(cvpi, PackedAndBinaryBothWays) {
-    int rc;
-    // packed -123 (12 3D) into 2 bytes: -123 = FF85
-    std::string got = guarded(2, [](char* a, int n) { return cvpi(a, n, "\x12\x3D", 2, 0); }, &rc);
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(hex(got), hex("\xFF\x85"));
-    // 123.5 with one decimal dropped: 124 = 007C
-    got = guarded(2, [](char* a, int n) { return cvpi(a, n, "\x01\x23\x5C", 3, 1); }, &rc);
-    EXPECT_EQ(hex(got), hex("\x00\x7C"sv));
-    // 256 does not fit one byte
-    got = guarded(1, [](char* a, int n) { return cvpi(a, n, "\x25\x6C", 2, 0); }, &rc);
-    EXPECT_EQ(rc, 1);
-    // binary -123 to packed with one decimal: -123.0 = 01 23 0D
-    got = guarded(3, [](char* a, int n) { return cvip(a, n, 1, "\xFF\x85", 2); }, &rc);
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(hex(got), hex("\x01\x23\x0D"));
-}
 
 TEST(cvci, CharacterToBinary) {
     struct Row { std::string_view in; int length; std::string want; int rc; };
@@ -380,12 +343,7 @@ TEST(cvci, CharacterToBinary) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.in);
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) {
-            return cvci(a, n, r.in.data(), len(r.in));
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvci(a, n, r.in.data(), len(r.in)); }, r.want, r.rc);
     }
 }
 
@@ -428,26 +386,18 @@ TEST(cvff, ConvertsBetweenFloatStyles) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         int slen = r.name == "source length 0" ? 0 : len(r.src);
-        int rc;
-        std::string got = guarded(r.tlen, [&](char* a, int n) {
-            return cvff(a, n, r.tstyle, r.src.data(), slen, r.sstyle);
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.tlen, [&](char* a, int n) { return cvff(a, n, r.tstyle, r.src.data(), slen, r.sstyle); }, r.want,
+             r.rc);
     }
-    int rc;
     EXPECT_EQ(cvff(nullptr, 0, 13, m25.data(), 8, 13), CVFF_TGT);
     EXPECT_EQ(cvff(nullptr, 9, 13, m25.data(), 8, 13), CVFF_TGT);
     if constexpr (std::endian::native == std::endian::little) {
         // The machine's own order: the high-order bytes lie at the end.
-        std::string got = guarded(8, [&](char* a, int n) { return cvff(a, n, 14, m25.data(), 8, 13); }, &rc);
-        EXPECT_EQ(hex(got), hex("\0\0\0\0\0\0\x04\xC0"sv));
-        got = guarded(4, [&](char* a, int n) { return cvff(a, n, 12, m25.data(), 8, 13); }, &rc);
-        EXPECT_EQ(hex(got), hex("\x00\x00\x28\xC1"sv));
-        got = guarded(2, [&](char* a, int n) { return cvff(a, n, 14, m25.data(), 8, 13); }, &rc);
-        EXPECT_EQ(hex(got), hex("\x20\xC0"sv));                    // single 00 00 20 C0, top 2
-        got = guarded(8, [&](char* a, int n) { return cvff(a, n, 13, "\x20\xC0", 2, 14); }, &rc);
-        EXPECT_EQ(hex(got), hex(m25));
+        area(8, [&](char* a, int n) { return cvff(a, n, 14, m25.data(), 8, 13); }, "\0\0\0\0\0\0\x04\xC0"sv, 0);
+        area(4, [&](char* a, int n) { return cvff(a, n, 12, m25.data(), 8, 13); }, "\x00\x00\x28\xC1"sv, 0);
+        // single 00 00 20 C0, its top 2 bytes
+        area(2, [&](char* a, int n) { return cvff(a, n, 14, m25.data(), 8, 13); }, "\x20\xC0"sv, 0);
+        area(8, [&](char* a, int n) { return cvff(a, n, 13, "\x20\xC0", 2, 14); }, m25, 0);
     }
 }
 
@@ -486,30 +436,10 @@ TEST(cvfp, PacksDoubleThroughPrintedText) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.v);
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) { return cvfp(a, n, r.decimals, r.v); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvfp(a, n, r.decimals, r.v); }, r.want, r.rc);
     }
 }
 
-TEST(cvcf, IntegersAndTextToFloat) {
-    int rc;
-    std::string got = guarded(4, [](char* a, int n) { return cvcf(a, n, 13, "-2.5", 4); }, &rc);
-    EXPECT_EQ(hex(got), hex("\xC0\x20\x00\x00"sv));
-    got = guarded(4, [](char* a, int n) { return cvcf(a, n, 13, " 1E3", 4); }, &rc);
-    EXPECT_EQ(hex(got), hex("\x44\x7A\x00\x00"sv));           // 1000 = 1.953125 x 2^9
-    got = guarded(4, [](char* a, int n) { return cvcf(a, n, 11, "0.1", 3); }, &rc);
-    EXPECT_EQ(hex(got), hex("\x40\x19\x99\x99"sv));           // 0.1999... hex, truncated
-    EXPECT_EQ(cvcf(got.data(), 4, 13, "abc", 3), 1);
-    EXPECT_EQ(cvcf(got.data(), 4, 13, "1E999", 5), 1);
-    got = guarded(4, [](char* a, int n) { return cvlf(a, n, 11, 1L); }, &rc);
-    EXPECT_EQ(hex(got), hex("\x41\x10\x00\x00"sv));
-    got = guarded(8, [](char* a, int n) { return cvbf(a, n, 13, LLONG_MIN); }, &rc);
-    EXPECT_EQ(hex(got), hex("\xC3\xE0\0\0\0\0\0\0"sv));
-    got = guarded(8, [](char* a, int n) { return cvif(a, n, 13, "\xFF\xFE", 2); }, &rc);
-    EXPECT_EQ(hex(got), hex("\xC0\x00\0\0\0\0\0\0"sv));       // -2.0
-}
 
 TEST(getx, ClassifiesHexDigits) {
     EXPECT_EQ(getx('0'), 0);
@@ -535,12 +465,7 @@ TEST(cvhc, HexTextToBytes) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.in);
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) {
-            return cvhc(a, n, r.in.data(), len(r.in));
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        area(r.length, [&](char* a, int n) { return cvhc(a, n, r.in.data(), len(r.in)); }, r.want, r.rc);
     }
 }
 
@@ -556,12 +481,7 @@ TEST(cvch, BytesToHexText) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in) + (r.pattern ? r.pattern : "(none)"));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) {
-            return cvch(a, n, r.pattern, r.in.data(), len(r.in));
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(got, r.want);
+        area(r.length, [&](char* a, int n) { return cvch(a, n, r.pattern, r.in.data(), len(r.in)); }, r.want, r.rc);
     }
 }
 
@@ -579,64 +499,65 @@ TEST(cvlc, EditsIntegers) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::to_string(r.v) + " " + (r.pattern ? r.pattern : "(none)"));
-        int rc;
-        std::string got = guarded(r.length, [&](char* a, int n) { return cvbc(a, n, r.pattern, r.v); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(got, r.want);
-        got = guarded(r.length, [&](char* a, int n) { return cvlc(a, n, r.pattern, static_cast<long>(r.v)); }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(got, r.want);
+        area(r.length, [&](char* a, int n) { return cvbc(a, n, r.pattern, r.v); }, r.want, r.rc);
+        area(r.length, [&](char* a, int n) { return cvlc(a, n, r.pattern, static_cast<long>(r.v)); }, r.want, r.rc);
     }
 }
 
-TEST(cvic, EditsBinaryPackedAndFloat) {
-    struct Row { std::string_view name; std::function<int(char*, int)> f; int length; std::string want; int rc; };
-    const Row rows[] = {
-        {"binary -1", [](char* a, int n) { return cvic(a, n, nullptr, "\xFF\xFF", 2); }, 3, "00J", 0},
-        {"binary 9 bytes, most negative",
-         [](char* a, int n) { return cvic(a, n, nullptr, "\xFF\x80\0\0\0\0\0\0\0", 9); }, 19,
+// The routines between binary, packed, character and float, one area each.
+TEST(cblcv, WritesEachEncoding) {
+    using F = Fill;
+    check({
+        // packed -123 (12 3D) into 2 bytes: -123 = FF85
+        {"cvpi -123", 2, F([](char* a, int n) { return cvpi(a, n, "\x12\x3D", 2, 0); }), "\xFF\x85", 0},
+        // 123.5 with one decimal dropped: 124 = 007C
+        {"cvpi rounds", 2, F([](char* a, int n) { return cvpi(a, n, "\x01\x23\x5C", 3, 1); }), "\x00\x7C"s, 0},
+        {"cvpi 256 in one byte", 1, F([](char* a, int n) { return cvpi(a, n, "\x25\x6C", 2, 0); }), "\xA5", 1},
+        // binary -123 to packed with one decimal: -123.0 = 01 23 0D
+        {"cvip -123.0", 3, F([](char* a, int n) { return cvip(a, n, 1, "\xFF\x85", 2); }), "\x01\x23\x0D", 0},
+        {"cvic binary -1", 3, F([](char* a, int n) { return cvic(a, n, nullptr, "\xFF\xFF", 2); }), "00J", 0},
+        {"cvic binary 9 bytes, most negative", 19,
+         F([](char* a, int n) { return cvic(a, n, nullptr, "\xFF\x80\0\0\0\0\0\0\0", 9); }),
          "922337203685477580Q", 0},
-        {"binary 9 bytes, no extension",
-         [](char* a, int n) { return cvic(a, n, nullptr, "\x01\x80\0\0\0\0\0\0\0", 9); }, 4, "****", 1},
+        {"cvic binary 9 bytes, no extension", 4,
+         F([](char* a, int n) { return cvic(a, n, nullptr, "\x01\x80\0\0\0\0\0\0\0", 9); }), "****", 1},
         // -123.45: digits 12345 from the right: 5 4 . 3 2 1, sign left of them
-        {"packed -123.45", [](char* a, int n) { return cvpc(a, n, "SSS9.99", "\x12\x34\x5D", 3, 2); },
-         7, "-123.45", 0},
-        {"packed bad sign", [](char* a, int n) { return cvpc(a, n, nullptr, "\x12\x34\x56", 3, 0); },
-         5, "*****", 5},
+        {"cvpc -123.45", 7, F([](char* a, int n) { return cvpc(a, n, "SSS9.99", "\x12\x34\x5D", 3, 2); }),
+         "-123.45", 0},
+        {"cvpc bad sign", 5, F([](char* a, int n) { return cvpc(a, n, nullptr, "\x12\x34\x56", 3, 0); }), "*****", 5},
         // -2.5 with two decimals: 2 . 5 0, the sign in the S left of them
-        {"float -2.5", [](char* a, int n) { return cvfc(a, n, "SS9.99", "\xC0\x04\0\0\0\0\0\0", 8, 13); },
-         6, " -2.50", 0},
-        {"float 2.5 rounds up", [](char* a, int n) { return cvfc(a, n, nullptr, "\x40\x04\0\0\0\0\0\0", 8, 13); },
-         2, "03", 0},
-        {"float 0.125 to 2 decimals", [](char* a, int n) { return cvfc(a, n, "9.99", "\x3F\xC0\0\0\0\0\0\0", 8, 13); },
-         4, "0.13", 0},
-        {"float 2^-20 to 2 decimals", [](char* a, int n) { return cvfc(a, n, "9.99", "\x3E\xB0\0\0\0\0\0\0", 8, 13); },
-         4, "0.00", 0},
-        {"float 2^100 too long", [](char* a, int n) { return cvfc(a, n, nullptr, "\x46\x30\0\0\0\0\0\0", 8, 13); },
-         10, "**********", 9},
-        {"float NaN", [](char* a, int n) { return cvfc(a, n, nullptr, "\x7F\xF8\0\0\0\0\0\0", 8, 13); },
-         3, "***", 1},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        int rc;
-        std::string got = guarded(r.length, r.f, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(got, r.want);
-    }
+        {"cvfc -2.5", 6, F([](char* a, int n) { return cvfc(a, n, "SS9.99", "\xC0\x04\0\0\0\0\0\0", 8, 13); }),
+         " -2.50", 0},
+        {"cvfc 2.5 rounds up", 2, F([](char* a, int n) { return cvfc(a, n, nullptr, "\x40\x04\0\0\0\0\0\0", 8, 13); }),
+         "03", 0},
+        {"cvfc 0.125 to 2 decimals", 4,
+         F([](char* a, int n) { return cvfc(a, n, "9.99", "\x3F\xC0\0\0\0\0\0\0", 8, 13); }), "0.13", 0},
+        {"cvfc 2^-20 to 2 decimals", 4,
+         F([](char* a, int n) { return cvfc(a, n, "9.99", "\x3E\xB0\0\0\0\0\0\0", 8, 13); }), "0.00", 0},
+        {"cvfc 2^100 too long", 10,
+         F([](char* a, int n) { return cvfc(a, n, nullptr, "\x46\x30\0\0\0\0\0\0", 8, 13); }), "**********", 9},
+        {"cvfc NaN", 3, F([](char* a, int n) { return cvfc(a, n, nullptr, "\x7F\xF8\0\0\0\0\0\0", 8, 13); }),
+         "***", 1},
+        // digits 00025, 1 decimal: -2.5
+        {"cvpf -2.5", 8, F([](char* a, int n) { return cvpf(a, n, 13, "\x00\x02\x5D", 3, 1); }),
+         "\xC0\x04\0\0\0\0\0\0"s, 0},
+        {"cvpf 1.0 in hex float", 4, F([](char* a, int n) { return cvpf(a, n, 11, "\x1C", 1, 0); }),
+         "\x41\x10\x00\x00"s, 0},
+        {"cvpf sign nibble 2", 4, F([](char* a, int n) { return cvpf(a, n, 11, "\x12", 1, 0); }), "\xA5\xA5\xA5\xA5", 1},
+        {"cvcf -2.5", 4, F([](char* a, int n) { return cvcf(a, n, 13, "-2.5", 4); }), "\xC0\x20\x00\x00"s, 0},
+        // 1000 = 1.953125 x 2^9
+        {"cvcf 1E3", 4, F([](char* a, int n) { return cvcf(a, n, 13, " 1E3", 4); }), "\x44\x7A\x00\x00"s, 0},
+        // 0.1999... hex, truncated
+        {"cvcf 0.1 hex", 4, F([](char* a, int n) { return cvcf(a, n, 11, "0.1", 3); }), "\x40\x19\x99\x99", 0},
+        {"cvlf 1 hex", 4, F([](char* a, int n) { return cvlf(a, n, 11, 1L); }), "\x41\x10\x00\x00"s, 0},
+        {"cvbf -2^63", 8, F([](char* a, int n) { return cvbf(a, n, 13, LLONG_MIN); }), "\xC3\xE0\0\0\0\0\0\0"s, 0},
+        {"cvif -2", 8, F([](char* a, int n) { return cvif(a, n, 13, "\xFF\xFE", 2); }), "\xC0\x00\0\0\0\0\0\0"s, 0},
+    });
+    char f[4];
+    EXPECT_EQ(cvcf(f, 4, 13, "abc", 3), 1);
+    EXPECT_EQ(cvcf(f, 4, 13, "1E999", 5), 1);
 }
 
-TEST(cvpf, PackedToFloat) {
-    int rc;
-    std::string got = guarded(8, [](char* a, int n) { return cvpf(a, n, 13, "\x00\x02\x5D", 3, 1); }, &rc);
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(hex(got), hex("\xC0\x04\0\0\0\0\0\0"sv));     // digits 00025, 1 decimal: -2.5
-    got = guarded(4, [](char* a, int n) { return cvpf(a, n, 11, "\x1C", 1, 0); }, &rc);
-    EXPECT_EQ(hex(got), hex("\x41\x10\x00\x00"sv));          // 1.0 in hex float
-    got = guarded(4, [](char* a, int n) { return cvpf(a, n, 11, "\x12", 1, 0); }, &rc);
-    EXPECT_EQ(rc, 1);                                       // sign nibble 2
-    EXPECT_EQ(hex(got), hex("\xA5\xA5\xA5\xA5"sv));
-}
 
 TEST(cblcv, GenericPairs) {
     struct Row { std::string_view name; std::string target; int ttype; std::string src; int stype; std::string want; int rc; };
@@ -662,13 +583,10 @@ TEST(cblcv, GenericPairs) {
             long long v = -123;
             src.assign(reinterpret_cast<const char*>(&v), 8);
         }
-        int rc;
-        std::string got = guarded(len(r.target), [&](char* a, int n) {
+        area(len(r.target), [&](char* a, int n) {
             std::memcpy(a, r.target.data(), static_cast<std::size_t>(n));
             return cblcv(a, n, r.ttype, src.data(), len(src), r.stype);
-        }, &rc);
-        EXPECT_EQ(rc, r.rc);
-        EXPECT_EQ(hex(got), hex(r.want));
+        }, r.want, r.rc);
     }
 }
 

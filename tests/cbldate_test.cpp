@@ -7,16 +7,25 @@
 // day number 46359 (X'B517'), 46359 mod 7 = 5, a Friday.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "runtime/runtime.h"
+#include "tests/testutil.h"
 
 using namespace std::literals;
 
 namespace {
 
 constexpr char kGuard = '#';
+
+// f on a guarded area of n bytes leaves want in it and returns rc.
+void area(int n, const std::function<int(char*, int)>& f, std::string_view want, int rc) {
+    int got;
+    EXPECT_EQ(want, tvt::guarded(n, kGuard, f, &got));
+    EXPECT_EQ(rc, got);
+}
 
 // Styles and types: input in the low 4 bits, output in the high 4 bits.
 constexpr int sty(int in, int out) { return out << 4 | in; }
@@ -185,13 +194,9 @@ const CvRow kCv[] = {
 TEST(cvdate, ConvertsEveryStyle) {
     for (const CvRow& r : kCv) {
         SCOPED_TRACE(r.name);
-        std::string buf(static_cast<std::size_t>(r.outlen) + 32, kGuard);
-        int rc = cvdate(buf.data() + 16, r.outlen, r.in.data(), static_cast<int>(r.in.size()), r.styles, r.types,
-                        r.mask);
-        EXPECT_EQ(r.rc, rc);
-        EXPECT_EQ(r.want, std::string_view(buf).substr(16, static_cast<std::size_t>(r.outlen)));
-        EXPECT_EQ(std::string(16, kGuard), buf.substr(0, 16));
-        EXPECT_EQ(std::string(16, kGuard), buf.substr(16 + static_cast<std::size_t>(r.outlen)));
+        area(r.outlen, [&](char* o, int n) {
+            return cvdate(o, n, r.in.data(), static_cast<int>(r.in.size()), r.styles, r.types, r.mask);
+        }, r.want, r.rc);
     }
 }
 
@@ -256,11 +261,7 @@ TEST(date_fmt, FormatsMasks) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.mask);
-        std::string buf(static_cast<std::size_t>(r.length) + 32, kGuard);
-        EXPECT_EQ(r.rc, date_fmt(buf.data() + 16, r.length, r.ii, r.mask));
-        EXPECT_EQ(r.want, std::string_view(buf).substr(16, static_cast<std::size_t>(r.length)));
-        EXPECT_EQ(std::string(16, kGuard), buf.substr(0, 16));
-        EXPECT_EQ(std::string(16, kGuard), buf.substr(16 + static_cast<std::size_t>(r.length)));
+        area(r.length, [&](char* o, int n) { return date_fmt(o, n, r.ii, r.mask); }, r.want, r.rc);
     }
     char out[4];
     EXPECT_EQ(DF_BAD, date_fmt(out, 4, 20261204, nullptr));
@@ -280,12 +281,8 @@ TEST(cbldate, LaysOutTheBlock) {
         "\x00\x00\xB5\x17"           // 96 day number 46359
         "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"sv;  // 100, 104, 108
     ASSERT_EQ(static_cast<std::size_t>(CBLDATE_LEN), want.size());
-    std::string buf(CBLDATE_LEN + 32, kGuard);
     int d = 20261204;
-    EXPECT_EQ(2026, cbldate(buf.data() + 16, &d, 3));
-    EXPECT_EQ(want, std::string_view(buf).substr(16, CBLDATE_LEN));
-    EXPECT_EQ(std::string(16, kGuard), buf.substr(0, 16));
-    EXPECT_EQ(std::string(16, kGuard), buf.substr(16 + CBLDATE_LEN));
+    area(CBLDATE_LEN, [&](char* o, int) { return cbldate(o, &d, 3); }, want, 2026);
 
     // the same block through cvdate
     char blk[CBLDATE_LEN];
@@ -348,10 +345,11 @@ TEST(cvdate, SurvivesRandomInput) {
         int so = 1 + static_cast<int>(next() % 6);
         int ti = types[next() % 4], to = types[next() % 4];
         int len = static_cast<int>(next() % 20) + 1;
-        std::string buf(static_cast<std::size_t>(len) + 32, kGuard);
-        int rc = cvdate(buf.data() + 16, len, in.data(), static_cast<int>(in.size()), sty(si, so), sty(ti, to), "dd");
+        int rc = -1;
+        tvt::guarded(len, kGuard, [&](char* o, int n) {
+            return cvdate(o, n, in.data(), static_cast<int>(in.size()), sty(si, so), sty(ti, to), "dd");
+        }, &rc);
         ASSERT_TRUE(rc == 0 || rc == 1);
-        ASSERT_EQ(std::string(16, kGuard), buf.substr(0, 16));
-        ASSERT_EQ(std::string(16, kGuard), buf.substr(16 + static_cast<std::size_t>(len)));
+        if (HasFailure()) return;
     }
 }

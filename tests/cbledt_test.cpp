@@ -8,11 +8,13 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
 
 #include "runtime/runtime.h"
+#include "tests/testutil.h"
 
 using namespace std::literals;
 
@@ -20,16 +22,16 @@ namespace {
 
 constexpr char kGuard = '#';
 
-// Runs one editing inside a guard-filled buffer; returns the output and
-// fails the test when a byte outside [0, length) changed.
-template <class F> std::string guarded(int length, F edit, int* rc) {
-    std::string buf(static_cast<std::size_t>(length) + 32, kGuard);
-    *rc = edit(buf.data() + 16, length);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(kGuard, buf[static_cast<std::size_t>(i)]) << "guard before, byte " << i;
-        EXPECT_EQ(kGuard, buf[static_cast<std::size_t>(16 + length + i)]) << "guard after, byte " << i;
-    }
-    return buf.substr(16, static_cast<std::size_t>(length));
+// Runs one editing inside a guard-filled area; the guards must survive.
+std::string guarded(int length, const std::function<int(char*, int)>& edit, int* rc) {
+    return tvt::guarded(length, kGuard, edit, rc);
+}
+
+// The editing leaves want in its area and returns rc.
+void area(int length, const std::function<int(char*, int)>& edit, std::string_view want, int rc) {
+    int got = -1;
+    EXPECT_EQ(want, guarded(length, edit, &got));
+    EXPECT_EQ(rc, got);
 }
 
 struct EdtRow {
@@ -112,10 +114,7 @@ constexpr EdtRow kEdit[] = {
 TEST(cbledtc, EditsByPattern) {
     for (const EdtRow& r : kEdit) {
         SCOPED_TRACE(r.name);
-        int rc = -1;
-        std::string got = guarded(r.length, [&](char* o, int n) { return cbledtc(o, n, r.pattern, r.number); }, &rc);
-        EXPECT_EQ(r.want, got);
-        EXPECT_EQ(r.rc, rc);
+        area(r.length, [&](char* o, int n) { return cbledtc(o, n, r.pattern, r.number); }, r.want, r.rc);
     }
 }
 
@@ -140,14 +139,9 @@ TEST(cbledtb, EditsWholeRange) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        int rc = -1;
-        std::string got = guarded(r.length, [&](char* o, int n) { return cbledtb(o, n, r.pattern, r.v); }, &rc);
-        EXPECT_EQ(r.want, got);
-        EXPECT_EQ(0, rc);
+        area(r.length, [&](char* o, int n) { return cbledtb(o, n, r.pattern, r.v); }, r.want, 0);
     }
-    int rc = -1;
-    std::string got = guarded(14, [](char* o, int n) { return cbledt(o, n, "SS,SSS,SSS,SS9", -1234567L); }, &rc);
-    EXPECT_EQ("    -1,234,567"sv, got);
+    area(14, [](char* o, int n) { return cbledt(o, n, "SS,SSS,SSS,SS9", -1234567L); }, "    -1,234,567"sv, 0);
 }
 
 // Any value through a floating minus pattern reads as the plain decimal text.
@@ -218,12 +212,8 @@ TEST(cbledts, ReadsEverySignNibble) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.packed));
-        int rc = -1;
-        std::string got = guarded(r.outlen, [&](char* o, int n) {
-            return cbledts(o, n, r.packed.data(), static_cast<int>(r.packed.size()));
-        }, &rc);
-        EXPECT_EQ(r.want, got);
-        EXPECT_EQ(r.rc, rc);
+        area(r.outlen, [&](char* o, int n) { return cbledts(o, n, r.packed.data(), static_cast<int>(r.packed.size())); },
+             r.want, r.rc);
     }
 }
 
@@ -243,13 +233,9 @@ TEST(cbledtp, EditsWithDecimals) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        int rc = -1;
-        int len = static_cast<int>(std::strlen(r.pattern));
-        std::string got = guarded(len, [&](char* o, int n) {
+        area(static_cast<int>(std::strlen(r.pattern)), [&](char* o, int n) {
             return cbledtp(o, n, r.pattern, r.packed.data(), static_cast<int>(r.packed.size()), r.dec);
-        }, &rc);
-        EXPECT_EQ(r.want, got);
-        EXPECT_EQ(r.rc, rc);
+        }, r.want, r.rc);
     }
 }
 

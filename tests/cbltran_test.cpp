@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runtime/runtime.h"
 
@@ -11,84 +13,39 @@ using namespace std::literals;
 
 TEST(ttab, ChosenBytes) {
     struct Row {
-        const char*  name;
-        const TTAB*  table;
-        int          in;
-        int          want;
+        const char*                      name;
+        const TTAB*                      table;
+        std::vector<std::pair<int, int>> bytes;  // byte in, byte out
     };
-    // ASCII to EBCDIC: row + column of the published table.  The inverse
-    // reads it backwards: the cell holding the EBCDIC byte gives the ASCII.
     const Row rows[] = {
-        {"ae A", &ttab_ae, 0x41, 0xC1},        // row 40 col 1
-        {"ae blank", &ttab_ae, 0x20, 0x40},    // row 20 col 0
-        {"ae 0", &ttab_ae, 0x30, 0xF0},        // row 30 col 0
-        {"ae LF", &ttab_ae, 0x0A, 0x25},       // row 00 col A
-        {"ae DEL", &ttab_ae, 0x7F, 0x07},      // row 70 col F
-        {"ae 1C", &ttab_ae, 0x1C, 0x22},       // the five places off code page 037
-        {"ae 1E", &ttab_ae, 0x1E, 0x35},
-        {"ae [", &ttab_ae, 0x5B, 0xAD},
-        {"ae ]", &ttab_ae, 0x5D, 0xBD},
-        {"ae ^", &ttab_ae, 0x5E, 0x5F},
-        {"ae 80", &ttab_ae, 0x80, 0x9F},       // row 80 col 0
-        {"ae C3", &ttab_ae, 0xC3, 0x0A},       // row C0 col 3
-        {"ae FF", &ttab_ae, 0xFF, 0xFF},       // row F0 col F
-        {"ea C1", &ttab_ea, 0xC1, 0x41},       // row 40 col 1 holds C1
-        {"ea 40", &ttab_ea, 0x40, 0x20},       // row 20 col 0 holds 40
-        {"ea 25", &ttab_ea, 0x25, 0x0A},       // row 00 col A holds 25
-        {"ea 5F", &ttab_ea, 0x5F, 0x5E},       // row 50 col E holds 5F
-        {"ea E0", &ttab_ea, 0xE0, 0x5C},       // row 50 col C holds E0
-        {"ea 4F", &ttab_ea, 0x4F, 0x7C},       // row 70 col C holds 4F
-        {"ea FE", &ttab_ea, 0xFE, 0xA7},       // row A0 col 7 holds FE
-        {"ea 15", &ttab_ea, 0x15, 0xB4},       // row B0 col 4 holds 15
-        {"ea 9F", &ttab_ea, 0x9F, 0x80},       // row 80 col 0 holds 9F
-        {"uc a", &ttab_uc, 'a', 'A'},
-        {"uc z", &ttab_uc, 'z', 'Z'},
-        {"uc `", &ttab_uc, 0x60, 0x60},        // just below a
-        {"uc {", &ttab_uc, 0x7B, 0x7B},        // just above z
-        {"uc E1", &ttab_uc, 0xE1, 0xE1},       // a with the high bit: not a letter
-        {"uc A", &ttab_uc, 'A', 'A'},
-        {"lc A", &ttab_lc, 'A', 'a'},
-        {"lc Z", &ttab_lc, 'Z', 'z'},
-        {"lc @", &ttab_lc, 0x40, 0x40},        // just below A
-        {"lc [", &ttab_lc, 0x5B, 0x5B},        // just above Z
-        {"lc C1", &ttab_lc, 0xC1, 0xC1},
-        {"tc 00", &ttab_tc, 0x00, '.'},
-        {"tc 1F", &ttab_tc, 0x1F, '.'},
-        {"tc 20", &ttab_tc, 0x20, 0x20},
-        {"tc 7E", &ttab_tc, 0x7E, 0x7E},
-        {"tc 7F", &ttab_tc, 0x7F, '.'},
-        {"tc 80", &ttab_tc, 0x80, 0x80},
-        {"tc 81", &ttab_tc, 0x81, '.'},
-        {"tc A3", &ttab_tc, 0xA3, 0xA3},
-        {"tc A4", &ttab_tc, 0xA4, '.'},
-        {"tc A6", &ttab_tc, 0xA6, 0xA6},
-        {"tc AC", &ttab_tc, 0xAC, 0xAC},
-        {"tc FF", &ttab_tc, 0xFF, '.'},
-        {"tb 00", &ttab_tb, 0x00, ' '},
-        {"tb 7F", &ttab_tb, 0x7F, ' '},
-        {"tb A3", &ttab_tb, 0xA3, 0xA3},
-        {"tb 41", &ttab_tb, 0x41, 0x41},
-        {"hz 00", &ttab_hz, 0x00, '0'},
-        {"hz 9F", &ttab_hz, 0x9F, '9'},
-        {"hz A0", &ttab_hz, 0xA0, 'A'},
-        {"hz FF", &ttab_hz, 0xFF, 'F'},
-        {"hz 41", &ttab_hz, 0x41, '4'},
-        {"hn 0A", &ttab_hn, 0x0A, 'A'},
-        {"hn 5C", &ttab_hn, 0x5C, 'C'},
-        {"hn F9", &ttab_hn, 0xF9, '9'},
-        {"mz A", &ttab_mz, 'A', 'A'},
-        {"mz 0A", &ttab_mz, 0x0A, '0'},
-        {"mz C1", &ttab_mz, 0xC1, 'C'},
-        {"mz AC", &ttab_mz, 0xAC, 0xAC},
-        {"mn A", &ttab_mn, 'A', ' '},
-        {"mn 0A", &ttab_mn, 0x0A, 'A'},
-        {"mn C1", &ttab_mn, 0xC1, '1'},
-        {"mn 80", &ttab_mn, 0x80, ' '},
-        {"mn 7F", &ttab_mn, 0x7F, 'F'},
+        // ASCII to EBCDIC: row + column of the published table: A row 40
+        // col 1, blank 20/0, 0 30/0, LF 00/A, DEL 70/F, 80 80/0, C3 C0/3,
+        // FF F0/F; then 1C, 1E, [, ], ^: the five places off code page 037.
+        {"ae", &ttab_ae, {{0x41, 0xC1}, {0x20, 0x40}, {0x30, 0xF0}, {0x0A, 0x25}, {0x7F, 0x07}, {0x80, 0x9F},
+                          {0xC3, 0x0A}, {0xFF, 0xFF}, {0x1C, 0x22}, {0x1E, 0x35}, {0x5B, 0xAD}, {0x5D, 0xBD},
+                          {0x5E, 0x5F}}},
+        // The inverse reads the table backwards: the cell holding the EBCDIC
+        // byte gives the ASCII: C1 at row 40 col 1, 40 at 20/0, 25 at 00/A,
+        // 5F at 50/E, E0 at 50/C, 4F at 70/C, FE at A0/7, 15 at B0/4, 9F at 80/0.
+        {"ea", &ttab_ea, {{0xC1, 0x41}, {0x40, 0x20}, {0x25, 0x0A}, {0x5F, 0x5E}, {0xE0, 0x5C}, {0x4F, 0x7C},
+                          {0xFE, 0xA7}, {0x15, 0xB4}, {0x9F, 0x80}}},
+        // ASCII letters only: the bytes just outside a-z and A-Z, and a
+        // letter with the high bit, stay.
+        {"uc", &ttab_uc, {{'a', 'A'}, {'z', 'Z'}, {0x60, 0x60}, {0x7B, 0x7B}, {0xE1, 0xE1}, {'A', 'A'}}},
+        {"lc", &ttab_lc, {{'A', 'a'}, {'Z', 'z'}, {0x40, 0x40}, {0x5B, 0x5B}, {0xC1, 0xC1}}},
+        {"tc", &ttab_tc, {{0x00, '.'}, {0x1F, '.'}, {0x20, 0x20}, {0x7E, 0x7E}, {0x7F, '.'}, {0x80, 0x80},
+                          {0x81, '.'}, {0xA3, 0xA3}, {0xA4, '.'}, {0xA6, 0xA6}, {0xAC, 0xAC}, {0xFF, '.'}}},
+        {"tb", &ttab_tb, {{0x00, ' '}, {0x7F, ' '}, {0xA3, 0xA3}, {0x41, 0x41}}},
+        {"hz", &ttab_hz, {{0x00, '0'}, {0x9F, '9'}, {0xA0, 'A'}, {0xFF, 'F'}, {0x41, '4'}}},
+        {"hn", &ttab_hn, {{0x0A, 'A'}, {0x5C, 'C'}, {0xF9, '9'}}},
+        {"mz", &ttab_mz, {{'A', 'A'}, {0x0A, '0'}, {0xC1, 'C'}, {0xAC, 0xAC}}},
+        {"mn", &ttab_mn, {{'A', ' '}, {0x0A, 'A'}, {0xC1, '1'}, {0x80, ' '}, {0x7F, 'F'}}},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(r.want, (*r.table)[static_cast<std::size_t>(r.in)]);
+        for (auto [in, want] : r.bytes) {
+            SCOPED_TRACE(std::string(r.name) + " " + std::to_string(in));
+            EXPECT_EQ(want, (*r.table)[static_cast<std::size_t>(in)]);
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 // Shared test support: temporary directories, whole files, child runs.
 #include "tests/testutil.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,6 +89,47 @@ Run run(const std::vector<std::string>& args, const std::string& dir,
     unlink(outp.c_str());
     unlink(errp.c_str());
     return r;
+}
+
+std::string hex(std::string_view bytes) {
+    static const char d[] = "0123456789ABCDEF";
+    std::string s;
+    for (unsigned char b : bytes) {
+        if (!s.empty()) s += ' ';
+        s += d[b >> 4];
+        s += d[b & 15];
+    }
+    return s;
+}
+
+std::string guarded(int n, char guard, const std::function<int(char*, int)>& f, int* rc) {
+    std::string buf(static_cast<std::size_t>(n) + 32, guard);
+    *rc = f(buf.data() + 16, n);
+    for (std::size_t i = 0; i < 16; ++i) {
+        EXPECT_EQ(guard, buf[i]) << "guard before, byte " << i;
+        EXPECT_EQ(guard, buf[16 + static_cast<std::size_t>(n) + i]) << "guard after, byte " << i;
+    }
+    return buf.substr(16, static_cast<std::size_t>(n));
+}
+
+std::vector<std::string> listing(const std::string& dir) {
+    std::vector<std::string> v;
+    std::istringstream in(slurp(dir + "/TORV.LST"));
+    std::string l;
+    for (int n = 0; std::getline(in, l); ++n) {
+        while (!l.empty() && l.back() == ' ') l.pop_back();
+        if (n >= 3) v.push_back(l);
+    }
+    return v;
+}
+
+int ptmaster() {
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m >= 0 && (grantpt(m) != 0 || unlockpt(m) != 0)) {
+        close(m);
+        m = -1;
+    }
+    return m;
 }
 
 }  // namespace tvt

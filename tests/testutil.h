@@ -1,6 +1,7 @@
 // Shared test support: temporary directories, whole-file reads and writes,
 // and running the built program as a child process.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,21 @@ bool        exists(const std::string& path);
 Run run(const std::vector<std::string>& args, const std::string& dir,
         const std::string& stdin_path = "/dev/null", int timeout_s = 30,
         const std::string& exe = TORVALE_BIN);
+
+// Bytes as hex text, "C1 F0 0A": two digits a byte, a blank between.
+std::string hex(std::string_view bytes);
+
+// Run f on an area of n bytes lying between 16 guard bytes on each side;
+// the area itself starts filled with the guard byte too.  Records a test
+// failure when a guard byte changed; returns the area, f's result in *rc.
+std::string guarded(int n, char guard, const std::function<int(char*, int)>& f, int* rc);
+
+// The lines of the listing dir/TORV.LST after its page heading (heading,
+// underline and empty line), trailing blanks cut.
+std::vector<std::string> listing(const std::string& dir);
+
+// The master side of a fresh pseudo-terminal (its slave is ptsname(fd)),
+// -1 if none could be had.
+int ptmaster();
 
 }  // namespace tvt
