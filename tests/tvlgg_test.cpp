@@ -74,20 +74,14 @@ TEST(tvlgg, MemoryTraceShowsBlocksAndPhaseLines) {
     tvt::rmtree(d);
 }
 
-TEST(tvlgg, CleanRunEndsWithStartCode) {
-    // No statements: the phases run (empty) and RETCD stays 52; the log
-    // line is written once.
+// Statements typed on a terminal end with "/*"; with none the phases run
+// (empty) and RETCD stays 52.
+TEST(tvlgg, TerminalRunEndsWithStartCode) {
     std::string d = tvt::tempdir("clean");
-    tvt::Run r = tvt::run({}, d);
-    EXPECT_EQ(52, r.status);
-    EXPECT_TRUE(std::regex_match(r.err, kLogLine)) << r.err;
-    // Statements typed on a terminal end with "/*".
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    int master = tvt::ptmaster();
     ASSERT_LE(0, master);
-    ASSERT_EQ(0, grantpt(master));
-    ASSERT_EQ(0, unlockpt(master));
     ASSERT_EQ(3, write(master, "/*\n", 3));
-    r = tvt::run({}, d, ptsname(master), 10);
+    tvt::Run r = tvt::run({}, d, ptsname(master), 10);
     EXPECT_EQ(52, r.status);
     close(master);
     tvt::rmtree(d);
@@ -101,6 +95,7 @@ TEST(tvlgg, CommandLineErrorsStopTheRun) {
     };
     const std::string a515(515, 'a');
     const Row rows[] = {
+        {"no arguments: no statements, the log line once", {}, 0},
         {"second -ctl", {"-ctl", "A", "-ctl", "B"}, 155},
         {"-ctl with no value", {"-ctl"}, 155},
         {"-ctl with an empty value", {"-ctl="}, 155},
@@ -364,45 +359,42 @@ Child runchild(std::vector<std::string> args, Act a, int step, int sig = 0) {
 // The progress marker at a step: "G", the step's letter, thirteen dots.
 std::string marker(char step) { return "G"s + step + std::string(13, '.'); }
 
-TEST(ab_rtn, SigtermEndsTheRunWith88) {
-    Child c = runchild({}, Act::Wait, 'P', SIGTERM);
-    EXPECT_EQ(88, c.status);
-    EXPECT_EQ("##ERROR## TERM signal (15) intercepted.  " + marker('P') + ".\n", c.err);
-}
-
-TEST(ab_rtn, FaultWritesItsLineAndEndsWith88) {
-    // Real faults, not raised signals; the handler cannot return.
-    Child c = runchild({}, Act::Fault, 'C');
-    EXPECT_EQ(88, c.status);
-    // After the statements: "g", a line was read; the file layer keeps its
-    // own letters at the end of the marker.
-    EXPECT_EQ(0u, c.err.find("##ERROR## SEGV signal (11) intercepted.  GCg........")) << c.err;
-    c = runchild({}, Act::Illegal, 'P');
-    EXPECT_EQ(88, c.status);
-    EXPECT_EQ("##ERROR## ILLG signal (04) intercepted.  " + marker('P') + ".\n", c.err);
-}
-
-TEST(ab_rtn, SigintWritesItsLineAndTheRunGoesOn) {
-    Child c = runchild({}, Act::RaiseInt, 'P');
-    EXPECT_EQ(52, c.status);
-    EXPECT_EQ(0u, c.err.find("##ERROR##  INT signal (02) intercepted.  " + marker('P') + ".\n")) << c.err;
-    // The run went on to write its log line.
-    EXPECT_NE(std::string::npos, c.err.find("TORVALE/L64 3.50")) << c.err;
-}
-
-TEST(ab_rtn, FifthSignalEndsWith99) {
-    Child c = runchild({}, Act::FiveInts, 'P');
-    EXPECT_EQ(99, c.status);
-    std::string line = "##ERROR##  INT signal (02) intercepted.  " + marker('P') + ".\n";
-    EXPECT_EQ(line + line + line + line, c.err);
-}
-
-TEST(ab_rtn, NotrapLeavesTheDefaultAction) {
-    for (const char* opt : {"-notr", "-NOTRAP"}) {
-        SCOPED_TRACE(opt);
-        Child c = runchild({opt}, Act::Wait, 'P', SIGTERM);
-        EXPECT_EQ(128 + SIGTERM, c.status);
-        EXPECT_EQ("", c.err);
+// SIGTERM, real faults (not raised signals: the handler cannot return)
+// and a fifth signal end the run; SIGINT writes its line and the run goes
+// on to its log line; without the trap the default action ends it.
+TEST(ab_rtn, SignalsWriteTheirLine) {
+    struct Row {
+        const char*              name;
+        std::vector<std::string> args;
+        Act                      act;
+        int                      step, sig, status;
+        std::string              err;  // the whole standard error, or its start
+        const char*              more; // null: err is all of it; else a text after it
+    };
+    const std::string term = "##ERROR## TERM signal (15) intercepted.  " + marker('P') + ".\n";
+    const std::string intr = "##ERROR##  INT signal (02) intercepted.  " + marker('P') + ".\n";
+    const Row rows[] = {
+        {"SIGTERM", {}, Act::Wait, 'P', SIGTERM, 88, term, nullptr},
+        // After the statements: "g", a line was read; the file layer keeps
+        // its own letters at the end of the marker.
+        {"SIGSEGV", {}, Act::Fault, 'C', 0, 88, "##ERROR## SEGV signal (11) intercepted.  GCg........", ""},
+        {"SIGILL", {}, Act::Illegal, 'P', 0, 88, "##ERROR## ILLG signal (04) intercepted.  " + marker('P') + ".\n",
+         nullptr},
+        {"SIGINT", {}, Act::RaiseInt, 'P', 0, 52, intr, "TORVALE/L64 3.50"},
+        {"fifth SIGINT", {}, Act::FiveInts, 'P', 0, 99, intr + intr + intr + intr, nullptr},
+        {"-notr", {"-notr"}, Act::Wait, 'P', SIGTERM, 128 + SIGTERM, "", nullptr},
+        {"-NOTRAP", {"-NOTRAP"}, Act::Wait, 'P', SIGTERM, 128 + SIGTERM, "", nullptr},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        Child c = runchild(r.args, r.act, r.step, r.sig);
+        EXPECT_EQ(r.status, c.status);
+        if (!r.more) {
+            EXPECT_EQ(r.err, c.err);
+        } else {
+            EXPECT_EQ(0u, c.err.find(r.err)) << c.err;
+            EXPECT_NE(std::string::npos, c.err.find(r.more, r.err.size())) << c.err;
+        }
     }
 }
 

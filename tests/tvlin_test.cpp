@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,17 +58,7 @@ using nextcont_t = In;
 using gotcont_t = In;
 using ctl_end_t = In;
 
-std::string hex(const char* p, int n) {
-    static const char d[] = "0123456789ABCDEF";
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-        unsigned char b = static_cast<unsigned char>(p[i]);
-        if (i) s += ' ';
-        s += d[b >> 4];
-        s += d[b & 15];
-    }
-    return s;
-}
+std::string hex(const char* p, int n) { return tvt::hex({p, static_cast<std::size_t>(n)}); }
 
 }  // namespace
 
@@ -205,18 +194,7 @@ TEST_F(ctl_end_t, ClosesTheParameterStatements) {
 
 namespace {
 
-// The listing's lines after the page heading (heading, its underline and
-// an empty line), trailing blanks cut.
-std::vector<std::string> listing(const std::string& dir) {
-    std::vector<std::string> v;
-    std::istringstream in(tvt::slurp(dir + "/TORV.LST"));
-    std::string l;
-    for (int n = 0; std::getline(in, l); ++n) {
-        while (!l.empty() && l.back() == ' ') l.pop_back();
-        if (n >= 3) v.push_back(l);
-    }
-    return v;
-}
+using tvt::listing;
 
 // The first lines of the listing must be want.
 void starts(const std::vector<std::string>& got, const std::vector<std::string>& want) {
@@ -260,24 +238,20 @@ const std::vector<std::string> kListed = {
 
 }  // namespace
 
-TEST(tvlin, ReadsTheControlFile) {
-    std::string d = tvt::tempdir("tvlin_ctl");
-    tvt::spit(d + "/in.ctl", kStmts);
-    auto r = tvt::run({"-ctl", "in.ctl"}, d);
-    auto l = listing(d);
-    starts(l, kListed);
-    int pdumps = 0;  // the SPACE after "/*" is not read
-    for (auto& line : l) pdumps += line.find("SPACE") != std::string::npos;
-    EXPECT_EQ(pdumps, 1);
-    EXPECT_EQ(r.err.find("Enter TORVALE"), std::string::npos);
-}
-
-TEST(tvlin, ReadsStandardInputWithoutPrompt) {
-    std::string d = tvt::tempdir("tvlin_stdin");
-    tvt::spit(d + "/in.ctl", kStmts);
-    auto r = tvt::run({}, d, d + "/in.ctl");
-    starts(listing(d), kListed);
-    EXPECT_EQ(r.err.find("Enter TORVALE"), std::string::npos);  // a file is no terminal
+// From the control file or from standard input (a file: no prompt).
+TEST(tvlin, ReadsTheControlFileOrStandardInput) {
+    for (bool ctl : {true, false}) {
+        SCOPED_TRACE(ctl ? "-ctl" : "standard input");
+        std::string d = tvt::tempdir("tvlin_read");
+        tvt::spit(d + "/in.ctl", kStmts);
+        auto r = ctl ? tvt::run({"-ctl", "in.ctl"}, d) : tvt::run({}, d, d + "/in.ctl");
+        auto l = listing(d);
+        starts(l, kListed);
+        int spaces = 0;  // the SPACE after "/*" is not read
+        for (auto& line : l) spaces += line.find("SPACE") != std::string::npos;
+        EXPECT_EQ(spaces, 1);
+        EXPECT_EQ(r.err.find("Enter TORVALE"), std::string::npos);
+    }
 }
 
 TEST(tvlin, OverlongLineShowsTruncation) {
@@ -337,19 +311,15 @@ TEST(tvlin, ParameterStringStatements) {
 TEST(tvlin, MissingSourceIsError156) {
     struct Row {
         const char* name;
-        const char* ctl;       // the control file, null: none
-        const char* args;      // -ctl name
-        const char* want;      // the message line
+        const char* ctl;   // the control file, null: none
+        const char* args;  // -ctl name
+        const char* file;  // the name at the end of the message line
     };
     const Row rows[] = {
-        {"missing -ctl file", nullptr, "nosuch.ctl",
-         "*** ERROR 156 ***  Statement source cannot be opened, or INCLUDE without name - nosuch.ctl"},
-        {"missing INCLUDE file", "INCLUDE nosuch.inc\nEOJ\n", "in.ctl",
-         "*** ERROR 156 ***  Statement source cannot be opened, or INCLUDE without name - nosuch.inc"},
-        {"a file that includes itself", "INCLUDE in.ctl\nEOJ\n", "in.ctl",
-         "*** ERROR 156 ***  Statement source cannot be opened, or INCLUDE without name - in.ctl"},
-        {"a directory", nullptr, ".",
-         "*** ERROR 156 ***  Statement source cannot be opened, or INCLUDE without name - ."},
+        {"missing -ctl file", nullptr, "nosuch.ctl", "nosuch.ctl"},
+        {"missing INCLUDE file", "INCLUDE nosuch.inc\nEOJ\n", "in.ctl", "nosuch.inc"},
+        {"a file that includes itself", "INCLUDE in.ctl\nEOJ\n", "in.ctl", "in.ctl"},
+        {"a directory", nullptr, ".", "."},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -357,7 +327,8 @@ TEST(tvlin, MissingSourceIsError156) {
         if (r.ctl) tvt::spit(d + "/in.ctl", r.ctl);
         auto run = tvt::run({"-ctl", r.args}, d);
         EXPECT_EQ(run.status, 52);
-        EXPECT_TRUE(holds(listing(d), r.want));
+        EXPECT_TRUE(holds(listing(d), "*** ERROR 156 ***  Statement source cannot be opened, or INCLUDE without "
+                                      "name - "s + r.file));
     }
 }
 
@@ -481,27 +452,11 @@ TEST(tvlin, SignalsWhileWaitingForStatements) {
 // Statements typed on a terminal: the prompt is shown first.
 TEST(tvlin, TerminalShowsPrompt) {
     std::string d = tvt::tempdir("tvlin_tty");
-    std::string err = d + "/err.txt";
-    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    int m = tvt::ptmaster();
     ASSERT_GE(m, 0);
-    ASSERT_EQ(grantpt(m), 0);
-    ASSERT_EQ(unlockpt(m), 0);
-    std::string slave = ptsname(m);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int s = open(slave.c_str(), O_RDWR);
-        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (s < 0 || e < 0 || chdir(d.c_str()) != 0) _exit(127);
-        dup2(s, 0);
-        dup2(e, 2);
-        execl(TORVALE_BIN, TORVALE_BIN, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(pid, 0);
     ASSERT_EQ(write(m, "EOJ\n/*\n", 7), 7);
-    int st = 0;
-    ASSERT_EQ(waitpid(pid, &st, 0), pid);
+    auto r = tvt::run({}, d, ptsname(m), 10);
     close(m);
-    EXPECT_NE(tvt::slurp(err).find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
+    EXPECT_NE(r.err.find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
     starts(listing(d), {"     1.  EOJ"});
 }
