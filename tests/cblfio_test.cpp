@@ -69,6 +69,12 @@ struct cblfio : ::testing::Test {
         cm = saved;
         tvt::rmtree(dir);
     }
+    // A fresh, empty log.
+    void newlog() {
+        std::fclose(log);
+        log = std::tmpfile();
+        ctx.logfp = log;
+    }
     std::string logtext() {
         std::fflush(log);
         std::rewind(log);
@@ -104,6 +110,13 @@ struct cblfio : ::testing::Test {
             if (!p) break;
             v.emplace_back(p, static_cast<std::size_t>(f->reclen));
         }
+        return v;
+    }
+    // The RBA of every record read.
+    std::vector<std::int64_t> rbas(FFREC* f) {
+        std::vector<std::int64_t> v;
+        fc->ffrec = f;
+        while (::cblfio(fc, F_READ, nullptr, 0)) v.push_back(getrba(f));
         return v;
     }
     void writeall(FFREC* f, const std::vector<std::string>& recs) {
@@ -300,19 +313,12 @@ TEST_F(cblfio, ReportsRbaOfEveryRecord) {
     std::string p = path("rba");
     tvt::spit(p, "ab\ncd\r\nef"sv);
     FFREC* f = def(p, FM_IN, RF_LINE);
-    std::vector<std::int64_t> rbas;
-    fc->ffrec = f;
-    while (::cblfio(fc, F_READ, nullptr, 0)) rbas.push_back(getrba(f));
-    EXPECT_EQ((std::vector<std::int64_t>{0, 3, 7}), rbas);
+    EXPECT_EQ((std::vector<std::int64_t>{0, 3, 7}), rbas(f));
     EXPECT_EQ(9, f->rba);  // end of data: the file offset
     // VB: the first record lies after the 4-byte BDW.
     std::string q = path("rbavb");
     tvt::spit(q, unhex("000F 0000 0006 0000 4142 0005 0000 43"));
-    FFREC* v = def(q, FM_IN, RF_VAR, 50, 100, DF_NORDW);
-    rbas.clear();
-    fc->ffrec = v;
-    while (::cblfio(fc, F_READ, nullptr, 0)) rbas.push_back(getrba(v));
-    EXPECT_EQ((std::vector<std::int64_t>{4, 10}), rbas);
+    EXPECT_EQ((std::vector<std::int64_t>{4, 10}), rbas(def(q, FM_IN, RF_VAR, 50, 100, DF_NORDW)));
 }
 
 TEST_F(cblfio, ReadsRbaPastFourGiB) {
@@ -448,9 +454,7 @@ TEST_F(cblfio, FailuresGiveTheirErrorLine) {
                                "cblfio: Permission denied  (Input) F=\"%s\"\n"});
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        std::fclose(log);
-        log = std::tmpfile();
-        ctx.logfp = log;
+        newlog();
         fiosys.read = r.inject ? +[](int, void*, size_t) -> ssize_t { errno = EIO; return -1; } : sys.read;
         FFREC* f = def(r.file, r.mode, RF_LINE);
         char* got;
@@ -553,10 +557,8 @@ TEST_F(cblfio, StreamsInStreamDataAndDummy) {
 TEST_F(cblfio, ReadsATerminalLineByLine) {
     // A terminal: lines come one read at a time, and for a file whose name
     // begins with C a line "/*" ends the data.
-    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    int m = tvt::ptmaster();
     ASSERT_GE(m, 0);
-    ASSERT_EQ(0, grantpt(m));
-    ASSERT_EQ(0, unlockpt(m));
     FILE* s = std::fopen(ptsname(m), "r");
     ASSERT_NE(nullptr, s);
     const char typed[] = "one\ntwo\n/*\nthree\n";
@@ -633,9 +635,7 @@ TEST_F(cblfio, RejectsBadDescriptorWords) {
     std::string p = path("bad");
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        std::fclose(log);
-        log = std::tmpfile();
-        ctx.logfp = log;
+        newlog();
         ::unlink(p.c_str());
         tvt::spit(p, unhex(r.hex));
         FFREC* f = def(p, FM_IN, r.recfm, r.lrecl, r.blk, r.df | DF_NORDW);

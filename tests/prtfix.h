@@ -60,6 +60,13 @@ struct PrtRun {
     }
 };
 
+inline std::string sp(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+// The first 20 columns of a record line of a fresh run: input record
+// number 0 ("000000009": blanks and 0 at column 9), selection count 0 at
+// 15, statement number id at 19, a blank.
+inline std::string recpfx(char id = '0') { return sp(8) + "0" + sp(5) + "0" + sp(3) + id + " "; }
+
 // The page heading for heading width 132 on page `page`: the product text,
 // blanks up to column 105, then date, time and page number; line 2 dashes
 // under the product text and under the date (16), blank under "   ", 8

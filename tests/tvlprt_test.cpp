@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,10 @@
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 using tvt::PrtRun;
+using tvt::recpfx;
+using tvt::sp;
 
 namespace {
-
-std::string sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
 
 // "....,....0" repeated over w columns; with tens, the tens digit in place
 // of every "0" (so "....,....1....,....2").
@@ -31,25 +32,70 @@ std::string scale(int w, bool tens) {
 
 }  // namespace
 
-// First page: heading line 1 in exactly 132 columns, line 2, an empty line
-// (types below 13), then the line; no form feed anywhere on page 1.
-TEST(tvlprt, HeadingOnFirstPage) {
-    PrtRun r("prt-head");
-    tvlprt("hello", -1, PT_LINE, 0);
-    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "hello"};
-    EXPECT_EQ(want, r.lines());
-    EXPECT_EQ(132u, want[0].size());
-}
-
-// Page depth 10: heading (2) + empty line leave 7 lines; the 8th line
-// throws the page: X'0C', the same 132 columns with page 2, line 2, empty.
-TEST(tvlprt, PageBreakAfterPageDepth) {
-    PrtRun r("prt-page");
-    r.opt.pagedepth = 10;
-    for (int i = 1; i <= 9; i++) tvlprt(("L" + std::to_string(i)).c_str(), -1, PT_LINE, 0);
-    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "L1", "L2", "L3", "L4", "L5", "L6", "L7",
-                                     "\f" + tvt::head1(2), tvt::head2(), "", "L8", "L9"};
-    EXPECT_EQ(want, r.lines());
+// Single lines, spacing and page throws.  The first page: heading line 1,
+// line 2, an empty line (types below 13), then the lines; no form feed
+// anywhere on page 1.  A page throw is X'0C' and the same heading with the
+// next page number.
+TEST(tvlprt, LinesAndPageThrows) {
+    struct Row {
+        const char*                  name;
+        int                          depth;  // page depth, 0: the default
+        std::function<void(PrtRun&)> act;
+        std::vector<std::string>     after;  // the lines after the first page's heading
+    };
+    const Row rows[] = {
+        {"one line", 0, [](PrtRun&) { tvlprt("hello", -1, PT_LINE, 0); }, {"hello"}},
+        // Depth 10: heading (2) + empty line leave 7 lines; the 8th throws.
+        {"page depth", 10,
+         [](PrtRun&) {
+             for (int i = 1; i <= 9; i++) tvlprt(("L" + std::to_string(i)).c_str(), -1, PT_LINE, 0);
+         },
+         {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "\f" + tvt::head1(2), tvt::head2(), "", "L8", "L9"}},
+        // Type 8 spaces n lines (0 prints nothing); type 9 spaces to a line
+        // of the page; spacing past the page end starts a new page instead.
+        {"spacing", 12,
+         [](PrtRun&) {
+             tvlprt("a", -1, PT_LINE, 0);        // lines 1-3 heading, 4 "a"
+             tvlprt(nullptr, 0, PT_SPACE, 0);    // nothing
+             tvlprt(nullptr, 0, PT_SPACE, 2);    // lines 5, 6
+             tvlprt("b", -1, PT_LINE, 0);        // line 7
+             tvlprt(nullptr, 0, PT_SKIPTO, 10);  // 10 - 7 - 1 = 2 lines: 8, 9
+             tvlprt("c", -1, PT_LINE, 0);        // line 10
+             tvlprt(nullptr, 0, PT_SPACE, 2);    // 2 left: 0 after, so a new page
+             tvlprt("d", -1, PT_LINE, 0);
+         },
+         {"a", "", "", "b", "", "", "c", "\f" + tvt::head1(2), tvt::head2(), "", "d"}},
+        // Type 11: the ASA character is printed and counts lines; "1" starts
+        // a new page without heading lines.  Type 1: the control character
+        // is not printed, "0" gives an empty line first, the statement
+        // number stands in characters 2 to 10.
+        {"ASA and statement lines", 10,
+         [](PrtRun&) {
+             tvlprt(" one", -1, PT_ASA, 0);
+             tvlprt("0two", -1, PT_ASA, 0);
+             tvlprt("1three", -1, PT_ASA, 0);
+             tvlprt("-four", -1, PT_ASA, 0);
+             tvlprt("          READ IN", -1, PT_ECHO, 12);
+             tvlprt("0         WRITE OUT", -1, PT_ECHO, 0);
+         },
+         {" one", "0two", "1three", "-four", "    12.  READ IN", "", "         WRITE OUT"}},
+        // The signal line is printed as a message line.
+        {"signal line", 0,
+         [](PrtRun& r) {
+             prtsig(&r.cmv, "##ERROR## TERM signal (15) intercepted.  GC.............\n");
+             EXPECT_TRUE(r.cmv.prt.flags & PR_SIGNAL);
+         },
+         {"##ERROR## TERM signal (15) intercepted.  GC............."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PrtRun r("prt-lines");
+        if (row.depth) r.opt.pagedepth = row.depth;
+        row.act(r);
+        std::vector<std::string> want = {tvt::head1(1), tvt::head2(), ""};
+        want.insert(want.end(), row.after.begin(), row.after.end());
+        EXPECT_EQ(want, r.lines());
+    }
 }
 
 // A 250-byte record as type 20 with data width 100: three chunks; the
@@ -89,7 +135,7 @@ TEST(tvlprt, RecordLayoutsHexBothMixed) {
         std::string_view rec;
         std::vector<std::string> lines;  // after the column headers
     };
-    const std::string sel = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 ";
+    const std::string sel = recpfx();
     const std::string len4 = "      4";  // "0000009-" of 4: 7 places, then the sign place (blank, cut)
     const std::vector<Row> rows = {
         // 41 42 00 FF: zones 4 4 0 F, digits 1 2 0 F
@@ -126,7 +172,7 @@ TEST(tvlprt, HeaderLinesOfRequest13) {
         "    INPUT   SEL SEL",
         "    RECNO   TOT ID. " + sp(9) + "1" + sp(9) + "2",
         "    -----   --- --- ....,....0....,....0....,",
-        sp(8) + "0" + sp(5) + "0" + sp(3) + "0 xyz",
+        recpfx() + "xyz",
         sp(20) + "....,....1....,....2....,",
     };
     EXPECT_EQ(want, r.lines());
@@ -161,7 +207,7 @@ TEST(tvlprt, DumpFoldsZerosIntoSameLine) {
     std::vector<std::string> want = {
         tvt::head1(1), tvt::head2(),
         "    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---",
-        sp(8) + "0" + sp(5) + "0" + sp(3) + "0 " + sp(8) + "   64",  // length at 29-34, "00009-"
+        recpfx() + sp(8) + "   64",  // length at 29-34, "00009-"
         "  0000  " + hex + sp(5) + "|" + std::string(32, '.') + "|",
         "  0020-003F  =same=" + sp(85 - 19) + ":" + sp(32) + ":",
     };
@@ -184,7 +230,7 @@ TEST(tvlprt, DumpCountsFoldedLinesAndPrintsRest) {
     EXPECT_EQ("  0020" + sp(7) + "=same=" + sp(10) + "(2 lines)" + sp(85 - 38) + ":" + sp(32) + ":", got[7]);
     EXPECT_EQ("  0060  00000000" + sp(85 - 16) + "|...." + sp(28) + "|", got[8]);
     // second record: header line, no new column headers (a dump shows them)
-    EXPECT_EQ(sp(8) + "0" + sp(5) + "0" + sp(3) + "0 " + sp(8) + "   40", got[9]);
+    EXPECT_EQ(recpfx() + sp(8) + "   40", got[9]);
     // A..Z then A..F: 41424344 45464748 ... 595A4142 43444546
     EXPECT_EQ("  0000  41424344 45464748 494A4B4C 4D4E4F50  51525354 55565758 595A4142 43444546" + sp(5) +
                   "|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF|",
@@ -214,7 +260,7 @@ TEST(tvlprt, RecordPagesRepeatHeaders) {
     // the last line kept for the closing scale); record 5 on page 2
     for (int i = 0; i < 5; i++) tvlprt("r", 1, PT_CHAR, 0);
     std::vector<std::string> got = r.lines();
-    const std::string rec = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 r";
+    const std::string rec = recpfx() + "r";
     const std::string close = sp(20) + scale(100, true);
     ASSERT_EQ(17u, got.size());
     EXPECT_EQ(rec, got[8]);
@@ -237,7 +283,7 @@ TEST(tvlprt, PrintableAndUnprintable) {
     tvlprt("\x01", 1, PT_UNPRTBL, 0);
     tvlprt("AB\x01", 3, PT_CHAR, 0);
     std::vector<std::string> got = r.lines();
-    const std::string sel = sp(8) + "0" + sp(5) + "0" + sp(3) + "0 ";
+    const std::string sel = recpfx();
     ASSERT_EQ(11u, got.size());
     EXPECT_EQ(sel + ".B\x01", got[5]);
     EXPECT_EQ(sel + "4B\x01", got[7]);   // A now shown as its zone over its digit
@@ -245,85 +291,15 @@ TEST(tvlprt, PrintableAndUnprintable) {
     EXPECT_EQ(sel + "AB.", got[9]);
 }
 
-// Spacing: type 8 spaces n lines (0 prints nothing); type 9 spaces to a
-// line of the page; spacing past the page end starts a new page instead.
-TEST(tvlprt, SpacingRequests) {
-    PrtRun r("prt-space");
-    r.opt.pagedepth = 12;
-    tvlprt("a", -1, PT_LINE, 0);     // lines 1-3 heading, 4 "a"
-    tvlprt(nullptr, 0, PT_SPACE, 0); // nothing
-    tvlprt(nullptr, 0, PT_SPACE, 2); // lines 5, 6
-    tvlprt("b", -1, PT_LINE, 0);     // line 7
-    tvlprt(nullptr, 0, PT_SKIPTO, 10);  // 10 - 7 - 1 = 2 lines: 8, 9
-    tvlprt("c", -1, PT_LINE, 0);     // line 10
-    tvlprt(nullptr, 0, PT_SPACE, 2); // 2 left: 0 after, so a new page
-    tvlprt("d", -1, PT_LINE, 0);
-    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "a", "", "", "b", "", "", "c",
-                                     "\f" + tvt::head1(2), tvt::head2(), "", "d"};
-    EXPECT_EQ(want, r.lines());
-}
-
-// Type 11: the ASA character is printed and counts lines; "1" starts a
-// new page without heading lines.  Type 1: the control character is not
-// printed, "0" gives an empty line first, the statement number stands in
-// characters 2 to 10.
-TEST(tvlprt, AsaAndStatementLines) {
-    PrtRun r("prt-asa");
-    r.opt.pagedepth = 10;
-    tvlprt(" one", -1, PT_ASA, 0);
-    tvlprt("0two", -1, PT_ASA, 0);
-    tvlprt("1three", -1, PT_ASA, 0);
-    tvlprt("-four", -1, PT_ASA, 0);
-    tvlprt("          READ IN", -1, PT_ECHO, 12);
-    tvlprt("0         WRITE OUT", -1, PT_ECHO, 0);
-    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", " one", "0two",
-                                     "1three", "-four",
-                                     "    12.  READ IN", "", "         WRITE OUT"};
-    EXPECT_EQ(want, r.lines());
-}
-
-// The listing name: -lst, else TVLLST, else TORV.LST.
-TEST(tvlprt, ListingNameFromOptionEnvironmentDefault) {
-    PrtRun r("prt-name");
-    std::string alt = r.dir + "/env.lst";
-    setenv("TVLLST", alt.c_str(), 1);
-    tvlprt("x", -1, PT_LINE, 0);
-    r.lines();
-    EXPECT_TRUE(tvt::exists(r.lst));
-    EXPECT_FALSE(tvt::exists(alt));
-    {
-        PrtRun e("prt-name2");
-        e.cmv.lstname = nullptr;
-        std::string want = e.dir + "/env.lst";
-        setenv("TVLLST", want.c_str(), 1);
-        tvlprt("x", -1, PT_LINE, 0);
-        e.lines();
-        EXPECT_TRUE(tvt::exists(want));
-    }
-    unsetenv("TVLLST");
-}
-
-// Failures of the Part end the run with their text and status.
+// A bad print type and a failing write end the run with their text and
+// status; the failures of defining and opening the listing are seen in
+// whole runs below.
 TEST(tvlprt, FailuresEndTheRun) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     {
         PrtRun r("prt-bad");
         EXPECT_EXIT(tvlprt("x", 1, 6, 0), testing::ExitedWithCode(5), "^Print Type 0x6 invalid.\n$");
         EXPECT_EXIT(tvlprt("x", 1, 18, 0), testing::ExitedWithCode(5), "^Print Type 0x12 invalid.\n$");
-    }
-    {
-        PrtRun r("prt-long");
-        std::string name = r.dir + "/" + std::string(256, 'n');
-        r.cmv.lstname = name.data();
-        EXPECT_EXIT(tvlprt("x", 1, PT_LINE, 0), testing::ExitedWithCode(7931 % 256),
-                    "^PRINT failed: '/[^']*/n{256}'\n$");
-    }
-    {
-        PrtRun r("prt-nodir");
-        std::string name = r.dir + "/missing/TORV.LST";
-        r.cmv.lstname = name.data();
-        EXPECT_EXIT(tvlprt("x", 1, PT_LINE, 0), testing::ExitedWithCode(7932 % 256),
-                    "^PRINT file: No such file or directory \n$");
     }
     {
         PrtRun r("prt-full");
@@ -336,16 +312,6 @@ TEST(tvlprt, FailuresEndTheRun) {
             },
             testing::ExitedWithCode(77), "^Write /dev/full failed.\n$");
     }
-}
-
-// The signal line is printed as a message line.
-TEST(tvlprt, SignalLine) {
-    PrtRun r("prt-sig");
-    prtsig(&r.cmv, "##ERROR## TERM signal (15) intercepted.  GC.............\n");
-    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
-                                     "##ERROR## TERM signal (15) intercepted.  GC............."};
-    EXPECT_EQ(want, r.lines());
-    EXPECT_TRUE(r.cmv.prt.flags & PR_SIGNAL);
 }
 
 // Whole runs: a -lst name of 256 characters cannot be defined (7931, seen
