@@ -43,6 +43,18 @@ void check(const std::vector<Put>& rows) {
 
 int len(std::string_view s) { return static_cast<int>(s.size()); }
 
+// A reader into a 64-bit integer and its twin into a long give want and
+// rc, rcl; the value is stored only on success.
+void reads(const std::function<int(long long*)>& b, const std::function<int(long*)>& l, long long want, int rc,
+           int rcl) {
+    long long v = 4242;
+    EXPECT_EQ(rc, b(&v));
+    EXPECT_EQ(rc == 0 ? want : 4242, v);
+    long lv = 4242;
+    EXPECT_EQ(rcl, l(&lv));
+    EXPECT_EQ(rcl == 0 ? want : 4242, lv);
+}
+
 }  // namespace
 
 TEST(rmvb, NormalisesNumberText) {
@@ -181,12 +193,8 @@ TEST(cvpb, ReadsPackedWithEverySign) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in) + " drop " + std::to_string(r.drop));
-        long long v = 4242;
-        EXPECT_EQ(cvpb(&v, r.in.data(), len(r.in), r.drop), r.rc);
-        EXPECT_EQ(v, r.rc == 0 ? r.want : 4242);              // stored only on success
-        long lv = 4242;
-        EXPECT_EQ(cvpl(&lv, r.in.data(), len(r.in), r.drop), r.rc);
-        EXPECT_EQ(lv, r.rc == 0 ? r.want : 4242);
+        reads([&](long long* v) { return cvpb(v, r.in.data(), len(r.in), r.drop); },
+              [&](long* v) { return cvpl(v, r.in.data(), len(r.in), r.drop); }, r.want, r.rc, r.rc);
     }
 }
 
@@ -201,12 +209,8 @@ TEST(cvub, ReadsAndWritesUnsignedPacked) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in));
-        long long v = 0;
-        EXPECT_EQ(cvub(&v, r.in.data(), len(r.in)), r.rc);
-        if (r.rc == 0) { EXPECT_EQ(v, r.want); }
-        long lv = 0;
-        EXPECT_EQ(cvul(&lv, r.in.data(), len(r.in)), r.rc);
-        if (r.rc == 0) { EXPECT_EQ(lv, r.want); }
+        reads([&](long long* v) { return cvub(v, r.in.data(), len(r.in)); },
+              [&](long* v) { return cvul(v, r.in.data(), len(r.in)); }, r.want, r.rc, r.rc);
     }
     struct Out { long v; int length; std::string want; int rc; };
     const Out outs[] = {
@@ -247,12 +251,8 @@ TEST(cvcb, ReadsCharacterIntegers) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.in);
-        long long v = 4242;
-        EXPECT_EQ(cvcb(&v, r.in.data(), len(r.in) | r.flags), r.rc);
-        EXPECT_EQ(v, r.rc == 0 ? r.want : 4242);
-        long lv = 4242;
-        EXPECT_EQ(cvcl(&lv, r.in.data(), len(r.in) | r.flags), r.rcl);
-        EXPECT_EQ(lv, r.rcl == 0 ? r.want : 4242);
+        reads([&](long long* v) { return cvcb(v, r.in.data(), len(r.in) | r.flags); },
+              [&](long* v) { return cvcl(v, r.in.data(), len(r.in) | r.flags); }, r.want, r.rc, r.rcl);
     }
     long long v;
     EXPECT_EQ(cvcb(&v, "\xF1", -1), 1);      // a negative length carries every flag bit
@@ -277,12 +277,8 @@ TEST(cvib, ReadsBigEndianBinary) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(hex(r.in));
-        long long v = 4242;
-        EXPECT_EQ(cvib(&v, r.in.data(), len(r.in)), r.rc);
-        EXPECT_EQ(v, r.rc == 0 ? r.want : 4242);
-        long lv = 4242;
-        EXPECT_EQ(cvil(&lv, r.in.data(), len(r.in)), r.rc);
-        EXPECT_EQ(lv, r.rc == 0 ? r.want : 4242);
+        reads([&](long long* v) { return cvib(v, r.in.data(), len(r.in)); },
+              [&](long* v) { return cvil(v, r.in.data(), len(r.in)); }, r.want, r.rc, r.rc);
     }
 }
 
@@ -416,12 +412,8 @@ TEST(cvfb, RoundsFloatToInteger) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        long long v = 4242;
-        EXPECT_EQ(cvfb(&v, r.src.data(), len(r.src), r.style), r.rc);
-        EXPECT_EQ(v, r.rc == 0 ? r.want : 4242);
-        long lv = 4242;
-        EXPECT_EQ(cvfl(&lv, r.src.data(), len(r.src), r.style), r.rc);
-        EXPECT_EQ(lv, r.rc == 0 ? r.want : 4242);
+        reads([&](long long* v) { return cvfb(v, r.src.data(), len(r.src), r.style); },
+              [&](long* v) { return cvfl(v, r.src.data(), len(r.src), r.style); }, r.want, r.rc, r.rc);
     }
 }
 
