@@ -123,6 +123,14 @@ std::vector<std::string> listing(const std::string& dir) {
     return v;
 }
 
+void starts(const std::vector<std::string>& got, const std::vector<std::string>& want) {
+    ASSERT_GE(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(want[i], got[i]);
+    }
+}
+
 int ptmaster() {
     int m = posix_openpt(O_RDWR | O_NOCTTY);
     if (m >= 0 && (grantpt(m) != 0 || unlockpt(m) != 0)) {

@@ -41,6 +41,9 @@ std::string guarded(int n, char guard, const std::function<int(char*, int)>& f, 
 // underline and empty line), trailing blanks cut.
 std::vector<std::string> listing(const std::string& dir);
 
+// The first lines of got must be want, line by line.
+void starts(const std::vector<std::string>& got, const std::vector<std::string>& want);
+
 // The master side of a fresh pseudo-terminal (its slave is ptsname(fd)),
 // -1 if none could be had.
 int ptmaster();

@@ -195,15 +195,8 @@ TEST_F(ctl_end_t, ClosesTheParameterStatements) {
 namespace {
 
 using tvt::listing;
+using tvt::starts;
 
-// The first lines of the listing must be want.
-void starts(const std::vector<std::string>& got, const std::vector<std::string>& want) {
-    ASSERT_GE(got.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(got[i], want[i]);
-    }
-}
 
 bool holds(const std::vector<std::string>& v, std::string_view what) {
     for (auto& l : v)

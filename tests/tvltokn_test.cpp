@@ -420,9 +420,5 @@ TEST(tvltokn, ErrorsUnderlinedInListing) {
         "              " + std::string(403, '*'),
         "*** ERROR 276 ***  Hexadecimal literal too long",
     };
-    ASSERT_GE(l.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(l[i], want[i]);
-    }
+    tvt::starts(l, want);
 }
