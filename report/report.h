@@ -95,6 +95,7 @@ constexpr std::uint32_t PR_BUSY   = 0x10;  // inside tvlprt (a logic error there
 // PRTS.dest
 constexpr std::uint16_t PD_LIST = 1;  // the listing
 constexpr std::uint16_t PD_TERM = 2;  // the terminal (standard output)
+constexpr std::uint16_t PD_LOG  = 4;  // the log stream (CMV.logfp)
 
 // Print text of the given length (-1: NUL-terminated) as the print type;
 // number is the statement number for PT_ECHO and the line count for

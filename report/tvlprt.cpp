@@ -3,7 +3,7 @@
 // that carries date, time and page number, prints column headers and a
 // column scale around printed records, lays records out in character,
 // hexadecimal, mixed and dump layouts, folds repeated dump lines, and can
-// show the same lines on the terminal (standard output).
+// show the same lines on the terminal (standard output) and the log.
 //
 // Exports: tvlprt, prtsig, prtedit (report.h).
 // Called by: the driver (heading line, close), statement input (echo),
@@ -205,6 +205,11 @@ void putphys(CMV* c, const char* line, long len, int lines) {
         std::fwrite(line, 1, static_cast<size_t>(len), stdout);
         std::fputc('\n', stdout);
     }
+    if (p->dest & PD_LOG) {
+        FILE* log = c->logfp ? c->logfp : stderr;
+        std::fwrite(line, 1, static_cast<size_t>(len), log);
+        std::fputc('\n', log);
+    }
 }
 
 // An empty line to the listing only.
@@ -355,7 +360,7 @@ void putl(CMV* c, int type, long n, const unsigned char* data, long end1) {
         cbltrtab(line, data, n, t.data());
         putphys(c, p->work, end, 1);
     };
-    if (type > PT_CHAR) putempty(c);
+    if (type > PT_CHAR) putphys(c, "", 0, 1);  // to every destination of the call
     switch (type) {
     case PT_ASIS:
         std::memcpy(line, data, static_cast<size_t>(n));

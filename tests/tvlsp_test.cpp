@@ -1,0 +1,317 @@
+// Control, print and log actions: the result codes that steer the walk
+// (GOTO, GOTO GET, EOJ, START, SUSP, CANCEL), the start switch they leave,
+// and PRINT, PLOG, LOG, SPACE and LINE with the lines they put in the
+// listing and the log.  Statements are analysed for real; the current
+// record is set by hand.  Expected lines are worked out by hand from the
+// listing layouts; the working is in the comments.  The listing is a line
+// file, which drops trailing blanks.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tests/prtfix.h"
+#include "tests/stmtfix.h"
+#include "tests/testutil.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+std::string sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
+
+std::vector<std::string> splitlines(const std::string& s) {
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
+
+// A run with analysed statements, the listing and the log in a fresh
+// directory (which is also the current directory, for the message file),
+// the heading date fixed, and no RECORD LENGTH column.
+class SpRun {
+public:
+    explicit SpRun(const std::string& name) {
+        dir_ = tvt::tempdir(name);
+        lst_ = dir_ + "/TORV.LST";
+        log_ = dir_ + "/log";
+        CMV& c = st_.c();
+        std::memcpy(c.eyecatch, "*CM*", 4);
+        std::memset(date_, ' ', sizeof date_);
+        std::memcpy(date_ + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
+        c.datep = date_;
+        std::strcpy(c.heading, "\n\rTORVALE/L64 3.50");
+        std::memset(c.underline, '-', 16);
+        c.lstname = lst_.data();
+        c.logfp = std::fopen(log_.c_str(), "w");
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) cwd_ = cwd;
+        EXPECT_EQ(0, chdir(dir_.c_str()));
+    }
+    ~SpRun() {
+        cm = &st_.c();
+        tvlprt(nullptr, 0, PT_CLOSE, 0);
+        if (st_.c().logfp) std::fclose(st_.c().logfp);
+        st_.c().logfp = stderr;
+        if (!cwd_.empty()) {
+            EXPECT_EQ(0, chdir(cwd_.c_str()));
+        }
+        tvt::rmtree(dir_);
+    }
+    // Analyse the statements; each must be accepted.
+    void stmts(std::initializer_list<std::string_view> list) {
+        for (std::string_view s : list) ASSERT_EQ(0, st_.stmt(s)) << s;
+    }
+    // The node of statement text s (its first node).
+    CN* node(std::size_t i) { return st_.nodes().at(i); }
+    // Execute node i on the record rec, counted `count` times so far.
+    int exec(std::size_t i, std::string_view rec, long long count = 1) {
+        rec_.assign(rec);
+        CMV& c = st_.c();
+        c.currec = reinterpret_cast<unsigned char*>(rec_.data());
+        c.curlen = static_cast<std::int64_t>(rec_.size());
+        c.cncur = node(i);
+        c.cncur->cnt = count;
+        return tvlsp(&c);
+    }
+    std::vector<std::string> listing() {
+        tvlprt(nullptr, 0, PT_CLOSE, 0);
+        return splitlines(tvt::slurp(lst_));
+    }
+    bool haslisting() { return tvt::exists(lst_); }
+    std::vector<std::string> log() {
+        std::fflush(st_.c().logfp);
+        return splitlines(tvt::slurp(log_));
+    }
+    CMV& c() { return st_.c(); }
+    const std::string& dir() { return dir_; }
+
+private:
+    tvt::StmtRun st_;
+    char date_[CBLDATE_LEN];
+    std::string dir_, lst_, log_, cwd_, rec_;
+};
+
+// The column headers of a record print at data width 100 without the
+// RECORD LENGTH column: hundreds digit at column 120, tens digits, and
+// the scale "....,....0" ten times.
+std::vector<std::string> rechead() {
+    std::string tens, dots;
+    for (int j = 1; j <= 100; j++) {
+        tens += j % 10 == 0 ? static_cast<char>('0' + (j / 10) % 10) : ' ';
+        dots += j % 10 == 0 ? '0' : (j % 5 == 0 ? ',' : '.');
+    }
+    return {"    INPUT   SEL SEL " + sp(99) + "1", "    RECNO   TOT ID. " + tens, "    -----   --- --- " + dots};
+}
+// The closing scale: "....,....1....,....2" ... "....,....0" after 20 blanks.
+std::string closing() {
+    std::string s = sp(20);
+    for (int j = 1; j <= 100; j++) s += j % 10 == 0 ? static_cast<char>('0' + (j / 10) % 10) : (j % 5 == 0 ? ',' : '.');
+    return s;
+}
+
+}  // namespace
+
+// Result codes and the start switch: GOTO and GOTO GET go to the branch
+// target (4), EOJ ends normally (8), a START that ends a pending START
+// clears the switch and goes on (0); a START with none pending is not
+// counted; SUSP sets the switch and goes to the alternate successor (16).
+TEST(tvlsp, FlowResultCodes) {
+    struct Row {
+        const char* name;
+        std::vector<std::string_view> stmts;
+        std::size_t node;   // the node executed
+        int startin;        // start switch before
+        int rc;             // result
+        int startout;       // start switch after
+        long long count;    // the node's count after (1 before)
+    };
+    const Row rows[] = {
+        {"goto", {"GOTO X"}, 0, 0, ACT_BRANCH, 0, 1},
+        {"goto get", {"GOTO GET"}, 0, 0, ACT_BRANCH, 0, 1},
+        {"gg", {"GG"}, 0, 0, ACT_BRANCH, 0, 1},
+        {"eoj", {"EOJ"}, 0, 0, ACT_END, 0, 1},
+        {"stop", {"STOP"}, 0, 0, ACT_END, 0, 1},
+        {"start pending", {"NOW START"}, 0, 1, ACT_GO, 0, 1},
+        {"start not pending", {"NOW START"}, 0, 0, ACT_GO, 0, 0},
+        // A run that is ending stays ending: the switch is not cleared.
+        {"start while ending", {"NOW START"}, 0, -1, ACT_GO, -1, 0},
+        {"susp", {"NOW START", "NOW SUSP"}, 1, 0, ACT_ALT, 1, 1},
+        // SUSP while the run is ending ends it instead of walking it again.
+        {"susp while ending", {"NOW START", "NOW SUSP"}, 1, -1, ACT_END, -1, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SpRun r("sp-flow");
+        for (std::string_view s : row.stmts) r.stmts({s});
+        if (row.stmts.size() > 1) r.c().cnstnode = r.node(0);  // the START that preparation finds
+        startsw = row.startin;
+        EXPECT_EQ(row.rc, r.exec(row.node, "REC"));
+        EXPECT_EQ(row.startout, startsw);
+        EXPECT_EQ(row.count, r.node(row.node)->cnt);
+        EXPECT_FALSE(r.haslisting());
+        startsw = 0;
+    }
+}
+
+// SUSP in a run without a START node ends the run normally.  (A word alone on a statement is a label; NOW makes it an
+// action.)
+TEST(tvlsp, SuspWithoutStartEndsTheRun) {
+    SpRun r("sp-susp");
+    r.stmts({"NOW SUSP"});
+    EXPECT_EQ(ACT_END, r.exec(0, "REC"));
+    EXPECT_EQ(0, startsw);
+}
+
+// CANCEL: message 513 under the statement, with its selection number
+// ("(SEL----2)", mask "----9"), and the run ends in error.
+TEST(tvlsp, CancelPrintsMessage513) {
+    SpRun r("sp-cancel");
+    tvt::spit(r.dir() + "/torvale.msg", "E513 Run cancelled by CANCEL\n");
+    r.stmts({"PRINT", "GOTO CANCEL"});
+    EXPECT_EQ(ACT_ERROR, r.exec(1, "REC"));
+    std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "",
+                                     "     (SEL----2)   *** SELECTION TIME ERROR 513 ***   Run cancelled by CANCEL"};
+    EXPECT_EQ(want, r.listing());
+}
+
+// An operation code this module does not execute is logic error 27009
+// (exit status 27009 mod 256 = 129).
+TEST(tvlsp, OtherCodesAreLogicError27009) {
+    SpRun r("sp-logic");
+    r.stmts({"EOJ"});
+    r.node(0)->typ2 = OP_MOVE;
+    EXPECT_EXIT(r.exec(0, "REC"), ::testing::ExitedWithCode(129), "");
+    // The line goes to the log (selection number 1, mask "---9").
+    EXPECT_EQ(std::vector<std::string>{"** Logic Error =27009  Selid =   1  Run terminated."}, r.log());
+}
+
+// PRINT without an operand prints the whole current record in the
+// statement's print type.  Record "AB" X'01' printed by statement 1 (the
+// selection number), counted 3 times, no input read:
+//   selection columns "        0" (mask 000000009), "     3" (000009),
+//   "   1 " (0009 and a blank), data from column 21.
+//   A = X'41', B = X'42', X'01': characters "AB.", high digits "440",
+//   low digits "121".
+// Record types print the column headers under the page heading and the
+// closing scale when the listing is closed; types above 20 an empty line
+// before each record.  Dumps (heading width 132: 32 bytes a line, the
+// characters between "|" at columns 85 and 118) print the INPUT/SEL
+// headers 19 wide and a header line with the length at columns 29-34
+// (mask "00009-": "    3 ").
+TEST(tvlsp, PrintLayoutsOfTheWholeRecord) {
+    const std::string sel = "        0     3   1 ";
+    const std::string dumphead = "        0     3   1" + sp(13) + "3";
+    const std::vector<std::string> dumpcols = {"    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---"};
+    struct Row {
+        const char* stmt;
+        std::vector<std::string> body;  // lines after the page heading
+    };
+    std::vector<std::string> rh = rechead();
+    const Row rows[] = {
+        {"PRINT", {rh[0], rh[1], rh[2], sel + "AB.", closing()}},
+        {"PRINT TYPE C", {rh[0], rh[1], rh[2], sel + "AB.", closing()}},
+        {"PRINT TYPE N", {rh[0], rh[1], rh[2], sel + "AB\x01", closing()}},
+        {"PRINT TYPE H", {rh[0], rh[1], rh[2], "", sel + "440", sp(20) + "121", closing()}},
+        {"PRINT TYPE B", {rh[0], rh[1], rh[2], "", sel + "AB", sp(20) + "440", sp(20) + "121", closing()}},
+        // Mixed: "A" and "B" as themselves, X'01' as its digits 0 over 1.
+        {"PRINT TYPE M", {rh[0], rh[1], rh[2], "", sel + "AB0", sp(22) + "1", closing()}},
+        {"PRINT TYPE D", {dumpcols[0], dumpcols[1], dumpcols[2], dumphead,
+                          "  0000  414201" + sp(71) + "|AB." + sp(29) + "|"}},
+        // Hexadecimal only: no characters, blanks for the enclosure.
+        {"PRINT TYPE DX", {dumpcols[0], dumpcols[1], dumpcols[2], dumphead, "  0000  414201"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stmt);
+        SpRun r("sp-layout");
+        r.stmts({row.stmt});
+        EXPECT_EQ(ACT_GO, r.exec(0, "AB\x01"s, 3));
+        std::vector<std::string> want = {tvt::head1(1), tvt::head2()};
+        want.insert(want.end(), row.body.begin(), row.body.end());
+        EXPECT_EQ(want, r.listing());
+        EXPECT_EQ(std::vector<std::string>{}, r.log());
+    }
+}
+
+// LOG writes to the log only, PLOG to the listing and the log.  LOG's
+// default type is the ASA line (type 11), printed with its first
+// character.  Record "HELLO" by statement 1, counted once:
+//   listing of PLOG: heading, column headers, "        0     1   1 HELLO";
+//   the log gets the same record lines and headers, never the heading.
+TEST(tvlsp, LogAndPlogDestinations) {
+    const std::string sel = "        0     1   1 ";
+    std::vector<std::string> rh = rechead();
+    struct Row {
+        const char* stmt;
+        std::vector<std::string> list;  // listing; empty: no listing
+        std::vector<std::string> log;
+    };
+    const Row rows[] = {
+        {"LOG", {}, {"HELLO"}},
+        {"LOG TYPE C", {}, {sel + "HELLO"}},
+        // The empty line before a hexadecimal record goes where the record goes.
+        {"LOG TYPE H", {}, {"", sel + "44444", sp(20) + "85CCF"}},
+        {"PLOG", {tvt::head1(1), tvt::head2(), rh[0], rh[1], rh[2], sel + "HELLO", closing()},
+         {rh[0], rh[1], rh[2], sel + "HELLO"}},
+        {"PRINT", {tvt::head1(1), tvt::head2(), rh[0], rh[1], rh[2], sel + "HELLO", closing()}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.stmt);
+        SpRun r("sp-log");
+        r.stmts({row.stmt});
+        EXPECT_EQ(ACT_GO, r.exec(0, "HELLO"));
+        EXPECT_EQ(row.log, r.log());
+        if (row.list.empty()) EXPECT_FALSE(r.haslisting());
+        else EXPECT_EQ(row.list, r.listing());
+    }
+}
+
+// LOG of a record longer than an ASA line prints its first 133
+// characters; a shorter one whole.  The LOG statement acts at most 50
+// times (its stop-after count).
+TEST(tvlsp, LogLineIsAtMost133) {
+    struct Row {
+        int len;
+        int want;
+    };
+    for (const Row& row : {Row{133, 133}, Row{134, 133}, Row{500, 133}, Row{0, 0}}) {
+        SCOPED_TRACE(row.len);
+        SpRun r("sp-log133");
+        r.stmts({"LOG"});
+        EXPECT_EQ(50, r.node(0)->limit);
+        std::string rec;
+        for (int i = 0; i < row.len; i++) rec += static_cast<char>('a' + i % 26);
+        r.exec(0, rec);
+        EXPECT_EQ(std::vector<std::string>{rec.substr(0, static_cast<size_t>(row.want))}, r.log());
+    }
+}
+
+// SPACE n writes n empty lines to the listing; LINE n spaces to line n of
+// the page.  After the heading (lines 1-3) and a line at line 4: SPACE 2
+// gives lines 5 and 6 empty; LINE 9 gives 4 empty lines (9 - 4 - 1).
+TEST(tvlsp, SpaceAndLine) {
+    struct Row {
+        const char* stmt;
+        int empties;
+    };
+    for (const Row& row : {Row{"SPACE 2", 2}, Row{"LINE 9", 4}, Row{"SPACE", 1}}) {
+        SCOPED_TRACE(row.stmt);
+        SpRun r("sp-space");
+        r.stmts({row.stmt});
+        tvlprt("first", -1, PT_LINE, 0);
+        EXPECT_EQ(ACT_GO, r.exec(0, "REC"));
+        tvlprt("last", -1, PT_LINE, 0);
+        std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "first"};
+        for (int i = 0; i < row.empties; i++) want.push_back("");
+        want.push_back("last");
+        EXPECT_EQ(want, r.listing());
+    }
+}
