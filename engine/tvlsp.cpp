@@ -37,9 +37,8 @@
 #include <climits>
 #include <cstring>
 
-// Operands are resolved by the run-time operand layer and the return code
-// kept by the selection loop; a build without them resolves no operand.
-[[gnu::weak]] unsigned char* tvlsc(FLD* f);
+// The return code is kept by the selection loop; a build without it
+// raises none here.
 [[gnu::weak]] int setret(int rc);
 
 namespace {
@@ -81,7 +80,7 @@ long catflds(FLD* f, unsigned char* area) {
     long used = 0;
     bool cut = false;
     for (; f; f = fldlast(f)->next) {
-        const unsigned char* a = tvlsc ? tvlsc(f) : nullptr;
+        const unsigned char* a = tvlsc(f);
         if (!a || f->litlen < 0) return -1;
         long n = f->litlen;
         if (n > kComLen - used) {
@@ -112,7 +111,7 @@ int prtrtn(CMV* c, CN* n) {
         data = area;
         dflt = false;
     } else {
-        data = tvlsc ? tvlsc(f) : nullptr;
+        data = tvlsc(f);
         len = data ? f->litlen : -1;
         dflt = f->lkind == PK_END;
     }

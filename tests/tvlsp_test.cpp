@@ -59,6 +59,7 @@ public:
     ~SpRun() {
         cm = &st_.c();
         tvlprt(nullptr, 0, PT_CLOSE, 0);
+        for (CN* n = st_.c().cnhead; n; n = n->next) fldkill(&st_.c(), &n->operands);
         if (st_.c().logfp) std::fclose(st_.c().logfp);
         st_.c().logfp = stderr;
         if (!cwd_.empty()) {
@@ -82,6 +83,19 @@ public:
         c.cncur->cnt = count;
         return tvlsp(&c);
     }
+    // Give node i the operands parsed from text, as analysis does.
+    void operands(std::size_t i, std::string_view text) {
+        optext_.assign(text);
+        optext_ += "\n";
+        optext_ += '\0';
+        CMV& c = st_.c();
+        c.cncur = node(i);
+        c.errnum = 0;
+        tvltokn(&c, optext_.data(), static_cast<int>(text.size()), '!');
+        tkc = c.tkhead;
+        fldmult(&c, &c.cncur->operands);
+        ASSERT_EQ(0, c.errnum) << text;
+    }
     std::vector<std::string> listing() {
         tvlprt(nullptr, 0, PT_CLOSE, 0);
         return splitlines(tvt::slurp(lst_));
@@ -97,7 +111,7 @@ public:
 private:
     tvt::StmtRun st_;
     char date_[CBLDATE_LEN];
-    std::string dir_, lst_, log_, cwd_, rec_;
+    std::string dir_, lst_, log_, cwd_, rec_, optext_;
 };
 
 // The column headers of a record print at data width 100 without the
@@ -312,6 +326,42 @@ TEST(tvlsp, SpaceAndLine) {
         std::vector<std::string> want = {tvt::head1(1), tvt::head2(), "", "first"};
         for (int i = 0; i < row.empties; i++) want.push_back("");
         want.push_back("last");
+        EXPECT_EQ(want, r.listing());
+    }
+}
+
+// An operand is printed clipped to the bytes of the record that exist;
+// one that begins past the end prints nothing.  A field list is laid end
+// to end.  Record "ABCDEF", PRINT by statement 1 counted once:
+//   POS 3 LEN 10     "CDEF" (columns 3 to 6, the 4 bytes that exist)
+//   POS 2 LEN 3      "BCD"
+//   POS 5 2 POS 1 2  "EF" then "AB": "EFAB"
+//   POS 7 LEN 2      nothing: the listing is not even opened.
+TEST(tvlsp, PrintOperandsClippedToTheRecord) {
+    const std::string sel = "        0     1   1 ";
+    std::vector<std::string> rh = rechead();
+    struct Row {
+        const char* operand;
+        const char* printed;  // null: nothing printed
+    };
+    const Row rows[] = {
+        {"POS 3 LEN 10", "CDEF"},
+        {"POS 2 LEN 3", "BCD"},
+        {"POS 5 LEN 2 POS 1 LEN 2", "EFAB"},
+        {"POS 7 LEN 2", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.operand);
+        SpRun r("sp-operand");
+        r.stmts({"PRINT"});
+        r.operands(0, row.operand);
+        EXPECT_EQ(ACT_GO, r.exec(0, "ABCDEF"));
+        if (!row.printed) {
+            EXPECT_FALSE(r.haslisting());
+            continue;
+        }
+        std::vector<std::string> want = {tvt::head1(1), tvt::head2(), rh[0], rh[1], rh[2], sel + row.printed,
+                                         closing()};
         EXPECT_EQ(want, r.listing());
     }
 }
