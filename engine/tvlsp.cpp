@@ -37,10 +37,6 @@
 #include <climits>
 #include <cstring>
 
-// The return code is kept by the selection loop; a build without it
-// raises none here.
-[[gnu::weak]] int setret(int rc);
-
 namespace {
 
 constexpr int kComLen = 528;  // bytes of the area a field list is built in
@@ -90,7 +86,7 @@ long catflds(FLD* f, unsigned char* area) {
         std::memcpy(area + used, a, static_cast<size_t>(n));
         used += n;
     }
-    if (cut && setret) setret(5);
+    if (cut) setret(5);
     return used;
 }
 

@@ -365,3 +365,138 @@ TEST(tvlsp, PrintOperandsClippedToTheRecord) {
         EXPECT_EQ(want, r.listing());
     }
 }
+
+// ---------------------------------------------------------------------------
+// Whole runs
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// One whole run: statements in "ctl", data in "in.txt", the listing and
+// the log read back.
+struct E2e {
+    tvt::Run run;
+    std::vector<std::string> lst, log;
+    std::string out;  // out.txt, "" when absent
+};
+
+E2e runit(const std::string& name, const std::string& ctl, const std::string& in) {
+    std::string d = tvt::tempdir(name);
+    tvt::spit(d + "/ctl", ctl);
+    tvt::spit(d + "/in.txt", in);
+    E2e e;
+    e.run = tvt::run({"-ctl", "ctl", "-log", "log"}, d, "/dev/null", 20);
+    e.lst = splitlines(tvt::slurp(d + "/TORV.LST"));
+    e.log = splitlines(tvt::slurp(d + "/log"));
+    e.out = tvt::slurp(d + "/out.txt");
+    tvt::rmtree(d);
+    return e;
+}
+
+// The n lines of v from the first that begins with `first`; fewer when v
+// ends before.
+std::vector<std::string> from(const std::vector<std::string>& v, const std::string& first, std::size_t n) {
+    std::vector<std::string> r;
+    for (std::size_t i = 0; i < v.size(); i++) {
+        if (v[i].compare(0, first.size(), first) != 0) continue;
+        for (std::size_t k = i; k < v.size() && r.size() < n; k++) r.push_back(v[k]);
+        break;
+    }
+    return r;
+}
+
+}  // namespace
+
+// READ / IF / THEN PRINT / THEN WRITE over "AB1", "XY2", "AC3": the two
+// records beginning with A are printed by statement 2 (READ is 1, WRITE
+// 3).  Selection columns: records read 1 and 3, PRINT's count 1 and 2.
+// The RECORD LENGTH column (mask "0000009-") puts "3" at column 127 of
+// the first line of a record: 20 + 3 data + 103 blanks.  A = X'41',
+// B = X'42', C = X'43', "1" = X'31', "3" = X'33'.  Dumps: the header line
+// has the length at columns 29-34, the data line the offset 0000, the
+// hexadecimal from column 9 and the characters between "|" at 86 and 119.
+TEST(tvlsp, PrintInEveryLayoutEndToEnd) {
+    const std::string s1 = "        1     1   2 ", s3 = "        3     2   2 ";
+    struct Row {
+        const char* type;
+        const char* first;   // the listing lines checked begin with this one
+        std::vector<std::string> want;
+    };
+    const Row rows[] = {
+        {"", "        1", {s1 + "AB1" + sp(103) + "3", s3 + "AC3" + sp(103) + "3"}},
+        {" TYPE H", "    RECNO",
+         {"    RECNO   TOT ID. " + sp(9) + "1" + sp(9) + "2" + sp(9) + "3" + sp(9) + "4" + sp(9) + "5" + sp(9) + "6" +
+              sp(9) + "7" + sp(9) + "8" + sp(9) + "9" + sp(9) + "0  LENGTH",
+          "    -----   --- --- ....,....0....,....0....,....0....,....0....,....0....,....0....,....0....,....0"
+          "....,....0....,....0  ------",
+          "", s1 + "443" + sp(103) + "3", sp(20) + "121", "", s3 + "443" + sp(103) + "3", sp(20) + "133"}},
+        {" TYPE D", "    INPUT",
+         {"    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---", s1.substr(0, 19) + sp(13) + "3",
+          "  0000  414231" + sp(71) + "|AB1" + sp(29) + "|", s3.substr(0, 19) + sp(13) + "3",
+          "  0000  414333" + sp(71) + "|AC3" + sp(29) + "|"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type);
+        E2e e = runit("sp-e2e-print",
+                      "READ in.txt\nIF POS 1 EQ 'A'\nTHEN PRINT"s + row.type + "\nTHEN WRITE out.txt\nEND\n",
+                      "AB1\nXY2\nAC3\n");
+        EXPECT_EQ(0, e.run.status) << e.run.err;
+        EXPECT_EQ("AB1\nAC3\n", e.out);
+        EXPECT_EQ(row.want, from(e.lst, row.first, row.want.size()));
+    }
+}
+
+// The flow actions steer the run.  Input lines a, S1, b, U1, c, S2, d, C, e:
+//   EOJ at the first "U": a S1 b written, the run ends normally;
+//   GOTO past the WRITE for lines beginning with "S": the others written;
+//   START at "S" lines, SUSP at "U" lines: S1 b, then S2 d C e (U1 and c
+//   skipped while the START is pending);
+//   CANCEL at "C": a S1 b U1 c S2 d written, message 513, return code 44.
+TEST(tvlsp, FlowActionsSteerTheRun) {
+    const std::string in = "a\nS1\nb\nU1\nc\nS2\nd\nC\ne\n";
+    struct Row {
+        const char* name;
+        std::string ctl;
+        std::string out;
+        int status;  // -1: not checked here (the summary decides it)
+    };
+    const Row rows[] = {
+        {"eoj", "READ in.txt\nIF POS 1 EQ 'U'\nTHEN EOJ\nWRITE out.txt\nEND\n", "a\nS1\nb\n", -1},
+        {"goto", "READ in.txt\nIF POS 1 EQ 'S'\nTHEN GOTO SKIP\nWRITE out.txt\nSKIP\nNOW SPACE\nEND\n",
+         "a\nb\nU1\nc\nd\nC\ne\n", 0},
+        {"start susp",
+         "READ in.txt\nIF POS 1 EQ 'S'\nTHEN START\nIF POS 1 EQ 'U'\nTHEN SUSP\nWRITE out.txt\nEND\n",
+         "S1\nb\nS2\nd\nC\ne\n", 0},
+        {"cancel", "READ in.txt\nIF POS 1 EQ 'C'\nTHEN GOTO CANCEL\nWRITE out.txt\nEND\n", "a\nS1\nb\nU1\nc\nS2\nd\n",
+         44},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        E2e e = runit("sp-e2e-flow", row.ctl, in);
+        EXPECT_EQ(row.out, e.out);
+        if (row.status >= 0) {
+            EXPECT_EQ(row.status, e.run.status) << e.run.err;
+        }
+    }
+    E2e e = runit("sp-e2e-cancel", rows[3].ctl, in);
+    std::vector<std::string> want = {"     (SEL----2)   *** SELECTION TIME ERROR 513 ***   Run cancelled by CANCEL"};
+    EXPECT_EQ(want, from(e.lst, "     (SEL", 1));
+}
+
+// LOG writes each record to the log, at most 50 times; the listing gets
+// none of them.  60 input lines "L01" to "L60": the log holds "L01" to
+// "L50" in order and no "L51".
+TEST(tvlsp, LogWritesFiftyRecordsToTheLog) {
+    std::string in;
+    for (int i = 1; i <= 60; i++) in += "L" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\n";
+    E2e e = runit("sp-e2e-log", "READ in.txt\nLOG\nWRITE out.txt\nEND\n", in);
+    EXPECT_EQ(0, e.run.status) << e.run.err;
+    EXPECT_EQ(in, e.out);
+    std::vector<std::string> got;
+    for (const std::string& l : e.log)
+        if (l.size() == 3 && l[0] == 'L') got.push_back(l);
+    std::vector<std::string> want;
+    for (int i = 1; i <= 50; i++) want.push_back("L" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    EXPECT_EQ(want, got);
+    for (const std::string& l : e.lst) EXPECT_NE("L01", l);
+}
