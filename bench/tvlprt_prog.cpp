@@ -13,6 +13,7 @@
 #include "files/files.h"
 #include "report/report.h"
 #include "runtime/runtime.h"
+#include "bench/benchtime.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,9 +30,10 @@
 
 namespace {
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+using bench::fsize;
+using bench::now;
+using bench::Stats;
+using bench::timed;
 
 long arg(int argc, char** argv, int i, long dflt) {
     if (argc <= i) return dflt;
@@ -42,11 +44,6 @@ long arg(int argc, char** argv, int i, long dflt) {
         std::exit(2);
     }
     return v;
-}
-
-long fsize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
 }
 
 // One pass of tvlprt over the data, into a fresh listing; its seconds.
@@ -92,21 +89,6 @@ double xxdpass(const std::string& in, const std::string& out) {
         std::exit(1);
     }
     return t;
-}
-
-struct Stats {
-    double best, worst;
-};
-
-template <class F> Stats timed(int runs, F f) {
-    f();  // warm-up
-    Stats s{1e30, 0};
-    for (int i = 0; i < runs; i++) {
-        double t = f();
-        s.best = std::min(s.best, t);
-        s.worst = std::max(s.worst, t);
-    }
-    return s;
 }
 
 }  // namespace

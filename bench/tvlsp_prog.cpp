@@ -19,6 +19,7 @@
 #include "frontend/frontend.h"
 #include "report/report.h"
 #include "runtime/runtime.h"
+#include "bench/benchtime.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,11 +35,12 @@
 
 namespace {
 
-constexpr long kLine = 80;  // bytes of a text line, line feed included
+using bench::fsize;
+using bench::now;
+using bench::Stats;
+using bench::timed;
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+constexpr long kLine = 80;  // bytes of a text line, line feed included
 
 long number(const char* text) {
     long v = 0;
@@ -100,26 +102,6 @@ double actionpass(const std::vector<char>& data, const std::string& lst) {
     cblf_kil(&all, KIL_FILES);
     cm = nullptr;
     return t;
-}
-
-struct Stats {
-    double best, worst;
-};
-
-template <class F> Stats timed(int runs, F f) {
-    f();  // warm-up
-    Stats s{1e30, 0};
-    for (int i = 0; i < runs; i++) {
-        double t = f();
-        s.best = std::min(s.best, t);
-        s.worst = std::max(s.worst, t);
-    }
-    return s;
-}
-
-long fsize(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
 }
 
 }  // namespace
