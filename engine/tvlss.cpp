@@ -305,7 +305,7 @@ constexpr int NV_DEC = 1;  // exact decimal
 constexpr int NV_DBL = 2;  // float
 
 void fromll(NUMV* v, long long x, int scale) {
-    char t[24];
+    char t[24] = {};
     unsigned long long m = x < 0 ? 0ULL - static_cast<unsigned long long>(x) : static_cast<unsigned long long>(x);
     auto [e, ec] = std::to_chars(t, t + sizeof t, m);
     (void)ec;

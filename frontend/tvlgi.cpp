@@ -308,14 +308,11 @@ int options(CMV* c, CN* n) {
     return 0;
 }
 
-// The token a numeric literal of the second operand came from, when it
-// was one unquoted number; null otherwise.
-TK* numlittok(const FLD* f, TK* first) {
-    if (!f || f->pkind != PK_LIT || !first || (first->flags & (TK_APOS | TK_QUOT | TK_HEX))) return nullptr;
-    if (first->len < 1) return nullptr;
-    return (first->text[0] >= '0' && first->text[0] <= '9') || first->text[0] == '-' || first->text[0] == '+'
-               ? first
-               : nullptr;
+// Whether the token is one unquoted number.
+bool plainnum(const TK* t) {
+    if (!t || (t->flags & (TK_APOS | TK_QUOT | TK_HEX)) || t->len < 1) return false;
+    char c0 = t->text[0];
+    return (c0 >= '0' && c0 <= '9') || c0 == '-' || c0 == '+';
 }
 
 // Step 7 of setelem3: both operands numeric, or both character.
@@ -329,9 +326,12 @@ int agree(CMV* c, CN* n, TK* second) {
         return 0;
     }
     if (a1 == -1 || a2 == -1 || a1 == a2) return 0;
-    TK* num = a2 == 1 ? numlittok(n->fld2, second) : nullptr;
+    // A numeric literal against characters was meant as characters ('5'
+    // or 5 against a field of unstated length), unless the field has a
+    // written length and the number stands unquoted.
+    TK* num = a2 == 1 && n->fld2 && n->fld2->pkind == PK_LIT ? second : nullptr;
     if (num && !(n->fld1->pflags & FP_ATFORM)) {
-        if ((n->cflags & CF_LEN) && !(n->cflags & CF_SEARCH)) return seterr(134);
+        if ((n->cflags & CF_LEN) && !(n->cflags & CF_SEARCH) && plainnum(num)) return seterr(134);
         // The number was meant as characters: parse it again as such.
         fldkill(c, &n->fld2);
         c->tkcur = num;

@@ -122,14 +122,19 @@ TEST(tvlgi, ConditionsToElements) {
 }
 
 // The second operand's literal: a number against a character field of
-// unstated length becomes the characters of the number.
+// unstated length, or a quoted number against any character field, becomes
+// the characters of the number.
 TEST(tvlgi, NumberAgainstCharactersIsCharacters) {
-    Gi gi;
-    ASSERT_EQ(gi.stmt("IF P 1 EQ 5"), 0);
-    CN* n = gi.made()[0];
-    ASSERT_NE(n->fld2, nullptr);
-    ASSERT_NE(n->fld2->lit, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(n->fld2->lit), n->fld2->litlen), "5");
+    for (const char* text : {"IF P 1 EQ 5", "IF P 1 EQ '5'", "IF P 1 LEN 1 EQ '5'"}) {
+        SCOPED_TRACE(text);
+        Gi gi;
+        ASSERT_EQ(gi.stmt(text), 0);
+        CN* n = gi.made()[0];
+        ASSERT_NE(n->fld2, nullptr);
+        ASSERT_NE(n->fld2->lit, nullptr);
+        EXPECT_FALSE(n->cflags & CF_ARITH);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(n->fld2->lit), n->fld2->litlen), "5");
+    }
 }
 
 // A file-state test names its file after the test, or with FILE.

@@ -48,7 +48,10 @@ TEST(tvlprt, LinesAndPageThrows) {
         // Depth 10: heading (2) + empty line leave 7 lines; the 8th throws.
         {"page depth", 10,
          [](PrtRun&) {
-             for (int i = 1; i <= 9; i++) tvlprt(("L" + std::to_string(i)).c_str(), -1, PT_LINE, 0);
+             for (char i = '1'; i <= '9'; i++) {
+        const char line[3] = {'L', i, '\0'};
+        tvlprt(line, -1, PT_LINE, 0);
+    }
          },
          {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "\f" + tvt::head1(2), tvt::head2(), "", "L8", "L9"}},
         // Type 8 spaces n lines (0 prints nothing); type 9 spaces to a line
