@@ -355,6 +355,7 @@ int  fldmake(CMV* c, FLD** slot);
 void fldkill(CMV* c, FLD** slot);
 void fldfrsh(CMV* c, FLD** slot);
 int  fldmult(CMV* c, FLD** slot);
+int  fldmultn(CMV* c, FLD** slot, int max);  // at most max fields
 FLD* fmtchk(FLD* owner, int next);
 long qfdchk(FLD* f);
 void gkgive(CMV* c, TK* t);     // give back a consumed token
@@ -363,6 +364,7 @@ void gkgive(CMV* c, TK* t);     // give back a consumed token
 int  tvlvn(CMV* c, FLD** slot, int mode);
 int  fldset(CMV* c, FLD** slot, int kind, long long value, int mode, int sign);
 int  pospfx(CMV* c);
+int  argfind(CMV* c, const char* name, int len);  // place of a subroutine argument name, or -1
 int  atupdp(AT* at, char* address);
 void* qfdfind(const char* name, int len);
 long fdefind(const char* name, int len, void** out);

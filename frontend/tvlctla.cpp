@@ -9,8 +9,9 @@
 // options file, and by the tokenizer (eqechk for %n and %name% pieces).
 // Calls the tokenizer (tokt, tokdel, tokdata, tokbad), seterr, the memory
 // manager, valnnn/onoff/opt_rtn/prt_geom (options), sartn/tvlga (operation
-// arguments), tvlgi (conditions), tvlfa (file definitions) and iimake
-// (statement sources).
+// arguments), fldmultn/tvlgk (operand lists, reply fields), argfind
+// (subroutine argument names), tvlgi (conditions), tvlfa (file
+// definitions) and iimake (statement sources).
 //
 // Divisions: token helpers; EQU entries; substitution and re-joining of
 // split words; labels; the node and the sequence check; the operation
@@ -657,19 +658,9 @@ const OPW* opfind(const TK* t) {
 // there is none.
 bool declared(CMV*, const TK*) { return false; }
 
-// An argument name of the current subroutine label.
+// An argument name of the current subroutine label, compared exactly.
 bool subarg(CMV* c, const TK* t) {
-    if (!c->lbsub || !isword(t)) return false;
-    for (LBARG* a = c->lbsub->args; a; a = a->next)
-        if (a->len == t->len && nameeq(a->name, t->text, t->len)) return true;
-    return false;
-}
-
-// The stand-in for a field-list parser: takes nothing, and with tokens
-// left records error 1 on the first (operand lists are not built yet).
-int fldmult_standin(CMV* c, FLD**) {
-    if (TK* t = firstdata(c)) blame(c, t, 1);
-    return 0;
+    return isword(t) && argfind(c, t->text, t->len) >= 0;
 }
 
 }  // namespace
@@ -701,6 +692,34 @@ int cvxx_kwd(const char* word, int len) {
 // ---------------------------------------------------------------------------
 
 namespace {
+
+constexpr int kCallArgs = 16;          // arguments a CALL passes at most
+constexpr int kAnyCount = 0x7FFFFFFF;  // fields of a list: no limit
+
+// A field list from the current token on into slot, at most max fields,
+// appended to what the slot holds; the @-names it names are marked with
+// the usage bits use.  Returns the number of fields.
+int fieldlist(CMV* c, FLD** slot, std::uint8_t use, int max) {
+    std::uint8_t atkeep = c->atuse;
+    std::int8_t ixkeep = c->opndix;
+    c->atuse = use;
+    c->opndix = 1;
+    tkc = firstdata(c);
+    int n = fldmultn(c, slot, max);
+    c->atuse = atkeep;
+    c->opndix = ixkeep;
+    return n;
+}
+
+// The reply field of LOG REPLY and CP: a receiving field from the current
+// token on; its fill character stays a blank.
+void reply_rtn(CMV* c, CN* n) {
+    std::uint8_t keep = c->atuse;
+    c->atuse = AT_KIND_RECV;
+    tokt("P,POS");
+    tvlgk(&n->reply, GK_FIELD | GK_POS | GK_POS2 | GK_AT | GK_TYPE);
+    c->atuse = keep;
+}
 
 // File operations: an optional FILE or F, then the file definition.
 void setopio(CMV* c, CN* n) {
@@ -778,7 +797,7 @@ void flag_rtn(CMV* c, CN* n) {
 void trace_rtn(CMV* c, CN* n) {
     if (char* k = tokt("ON,OFF")) {
         n->sub = eq(k, "ON") ? 46 : 47;
-        if (kwfind(c, "STMT,STMTS,STATEMENT")) fldmult_standin(c, &n->operands);
+        if (kwfind(c, "STMT,STMTS,STATEMENT")) fieldlist(c, &n->operands, AT_KIND_SEND, kAnyCount);
         return;
     }
     if (firstdata(c)) n->file = tvlfa(c);
@@ -791,8 +810,9 @@ void prt_rtn(CMV* c, CN* n) {
         if (kwfind(c, "CLEAR,CLRTERM")) n->opflags |= CN_OPF_CLEAR;
         if (kwfind(c, "REPLY,REP,INTO")) {
             n->opflags |= CN_OPF_REPLY;
-            if (!firstdata(c)) seterr(5);
-            else blame(c, c->tkcur, 1);  // reply fields are not built yet
+            TK* kw = c->tkcur;
+            reply_rtn(c, n);
+            blame(c, kw, 1);  // the selection loop does not read replies yet
         }
     }
     prt_geom(c, n);
@@ -841,7 +861,7 @@ void cat_rtn(CMV* c) {
 
 // The arguments of the operation word w in node n.
 void args_rtn(CMV* c, CN* n, const OPW& w, TK* word) {
-    if (w.notyet || w.how == How::Unsup) blame(c, word, 1);
+    if (w.notyet || w.how == How::Unsup || w.how == How::Cp) blame(c, word, 1);
     switch (w.how) {
         case How::File: setopio(c, n); break;
         case How::Ga: tvlga(c, n->typ2); break;
@@ -862,8 +882,7 @@ void args_rtn(CMV* c, CN* n, const OPW& w, TK* word) {
         case How::Start: startsw = 1; break;
         case How::Susp: c->stmtsw |= CM_STMT_SUSP; break;
         case How::Cp:
-            blame(c, word, 1);
-            if (kwfind(c, "REPLY,REP,INTO")) fldmult_standin(c, &n->reply);
+            if (kwfind(c, "REPLY,REP,INTO")) reply_rtn(c, n);
             break;
         case How::Unsup: break;
     }
@@ -1099,52 +1118,65 @@ void limit_rtn(CMV* c, CN* n) {
     else if ((cmsw2 & SW2_ONCE) && !(cmsw2 & SW2_OR) && !(cmsw4 & SW4_CAT)) n->limit = 1;
 }
 
-// The operands of the operations that take them.
-void operands(CMV* c, CN* n) {
+// The print type of a print operation: TYPE, else 20 (11 for LOG; 12
+// for both in report mode); types above 13 print records.
+void prttype(CMV* c, CN* n) {
+    tkc = firstdata(c);
+    int t = typechk(c, 'P');
+    if (t == 0) t = n->typ2 == OP_LOG ? 11 : 20;
+    if (c->lstsw & LST_REPORT) t = t == 20 || t == 11 ? 12 : t;
+    n->sub = t;
+    if (t > 13) c->lstsw |= LST_RECPRT;
+    if (t >= 14 && t <= 17 && c->optp) {
+        n->dumpall = c->optp->dumpall;
+        n->dumpenc = static_cast<std::uint16_t>((static_cast<unsigned char>(c->optp->dumpenc[0]) << 8) |
+                                                static_cast<unsigned char>(c->optp->dumpenc[1]));
+    }
+}
+
+// CALL: up to 16 argument fields (a seventeenth is error 96) and the
+// vector of their addresses, one more than the arguments.
+void call_opnds(CMV* c, CN* n) {
+    int cnt = fieldlist(c, &n->operands, AT_KIND_SEND, kCallArgs);
+    if (TK* t = firstdata(c); t && !c->errnum) blame(c, t, 96);
+    n->arg = cnt;
+    n->callv = static_cast<void**>(cblgcore(c->gccb, (cnt + 1) * static_cast<long>(sizeof(void*)), 0, "call"));
+}
+
+// The operands of the operations that take them: one field list.  A list
+// of several fields is built into one value at run time, which the
+// selection loop does not do yet: error 1 on the second field.  A system
+// command, CP and STACK need an operand with a length (error 95).
+void operands(CMV* c, CN* n, TK* word) {
     int op = n->typ2;
     bool group = (op >= OP_WRITE && op <= OP_INSERT) || op == OP_GOSUB || op == OP_CALL ||
                  (op >= OP_CP && op <= OP_LOG);
     if (!group) return;
-    tkc = firstdata(c);
-    if (op >= OP_PRINT) {
-        int t = typechk(c, 'P');
-        if (t == 0) t = op == OP_LOG ? 11 : 20;
-        if (c->lstsw & LST_REPORT) t = t == 20 || t == 11 ? 12 : t;
-        n->sub = t;
-        if (t > 13) c->lstsw |= LST_RECPRT;
-        if (t >= 14 && t <= 17 && c->optp) {
-            n->dumpall = c->optp->dumpall;
-            n->dumpenc = static_cast<std::uint16_t>((static_cast<unsigned char>(c->optp->dumpenc[0]) << 8) |
-                                                    static_cast<unsigned char>(c->optp->dumpenc[1]));
-        }
-    }
+    if (op >= OP_PRINT) prttype(c, n);
     if (op == OP_CALL) {
-        int cnt = 0;
-        for (TK* t = firstdata(c); t && !c->errnum; t = firstdata(c)) {
-            if (cnt == 16) {
-                blame(c, t, 96);
-                break;
-            }
-            fldmult_standin(c, &n->operands);
-            ++cnt;
-        }
-        n->arg = cnt;
-        n->callv = static_cast<void**>(cblgcore(c->gccb, (cnt + 1) * static_cast<long>(sizeof(void*)), 0, "call"));
+        call_opnds(c, n);
         return;
     }
-    tkc = firstdata(c);
-    if (fldmult_standin(c, &n->operands) > 1) n->opflags |= CN_OPF_MULTI;
+    TK* first = firstdata(c);
+    fieldlist(c, &n->operands, AT_KIND_SEND, 1);
+    if (TK* second = firstdata(c); second && !c->errnum) {
+        n->opflags |= CN_OPF_MULTI;
+        fieldlist(c, &n->operands, AT_KIND_SEND, kAnyCount);
+        blame(c, second, 1);
+    }
+    bool cmd = op == OP_CP || op == OP_SYS || op == OP_STACK;
+    if (cmd && (!n->operands || n->operands->lkind == PK_END)) blame(c, first ? first : word, 95);
 }
 
 // Step 10 for an action: TIMES, the stop-after count, the operands and
-// the selection number.
-int action_rtn(CMV* c, CN* n) {
+// the selection number; word is the operation word.
+int action_rtn(CMV* c, CN* n, TK* word) {
     if (kwfind(c, "TIMES")) {
         long v = valnnn(c);
         if (v >= 0) n->times = static_cast<std::int32_t>(v > 0x7FFFFFFF ? 0x7FFFFFFF : v);
     }
     limit_rtn(c, n);
-    operands(c, n);
+    operands(c, n, word);
     n->selid = c->selcnt++;
     return n->selid;
 }
@@ -1182,6 +1214,7 @@ int tvlctla(CMV* c) {
     if (label_rtn(c)) return 0;
     tkc = firstdata(c);
     int kind = classify(c, eqdef);
+    TK* word = firstdata(c);
     if (kind >= CN_NOW && kind <= CN_ELSE) now_rtn(c, kind);
     else if (kind >= CN_IF && kind <= CN_ELSEIF) tvlgi(c, kind);
     if (n->typ1 == 0 || n->typ1 == CN_END) return 0;
@@ -1190,7 +1223,7 @@ int tvlctla(CMV* c) {
         n->selid = -c->selcnt;
         return 0;
     }
-    return action_rtn(c, n);
+    return action_rtn(c, n, word);
 }
 
 // Release what analysis made for the run: the statement nodes, the EQU
@@ -1198,6 +1231,10 @@ int tvlctla(CMV* c) {
 void cnkill(CMV* c) {
     for (CN* p = c->cnhead; p;) {
         CN* n = p->next;
+        if (!(p->nflags & CNF_COPY)) {  // a copy shares the operands of its original
+            fldkill(c, &p->operands);
+            fldkill(c, &p->reply);
+        }
         cblgcorf(c->gccb, &p->callv, "call");
         cblgcorf(c->gccb, &p->cmtline, "cmt");
         cblgcorf(c->gccb, &p, "CN");

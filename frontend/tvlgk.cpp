@@ -413,6 +413,14 @@ int setlitv(GKWK& w) {
         if (!w.cur->type) w.cur->type = FD_CHAR;
         return rc;
     }
+    int ix = t && !quoted(t) && (t->flags & TK_WORD) ? argfind(c, t->text, t->len) : -1;
+    if (ix >= 0) {  // a subroutine argument: the operand passed in that place
+        takeat(t);
+        w.cur->pkind = PK_ARGN;
+        w.cur->lkind = PK_PCB;
+        w.cur->argix = static_cast<std::uint8_t>(ix);
+        return 0;
+    }
     if (w.mode & GK_LIT) return storarg(w, FD_CHAR);
     return (w.mode & GK_QLIT) ? 42 : 7;
 }
@@ -1064,29 +1072,30 @@ int listfield(CMV* c, FLD** slot, bool chop) {
 
 // A field list: one field per remaining group of tokens, appended to the
 // chain in slot.  Returns the number of fields parsed.
-int fldmult(CMV* c, FLD** slot) {
+int fldmult(CMV* c, FLD** slot) { return fldmultn(c, slot, 0x7FFFFFFF); }
+
+// As fldmult, but at most max fields; the tokens after them stay unused.
+int fldmultn(CMV* c, FLD** slot, int max) {
     CN* cn = c->cncur;
     int opc = cn ? cn->typ2 : 0;
     bool chop = opc == kOpChop;
     int n = 0;
     FLD** tail = slot;
     while (*tail) tail = &(*tail)->next;
-    FLD* firstnew = nullptr;
-    while (nexttok() && c->errnum == 0) {
+    while (n < max && nexttok() && c->errnum == 0) {
         std::int16_t before = c->tkcnt;
         if (listfield(c, tail, chop) != 0) break;
         if (c->tkcnt == before) {  // nothing taken: the list cannot go on
             seterr(7);
             break;
         }
-        if (!firstnew) firstnew = *tail;
         ++n;
         while (*tail) tail = &(*tail)->next;
     }
-    bool flt = false;
-    for (FLD* f = firstnew; f; f = f->next)
+    bool flt = false;  // over the whole chain, also the fields given before
+    for (FLD* f = *slot; f; f = f->next)
         if (f->type == FD_FLOAT || f->scale > 0) flt = true;
     if (flt)
-        for (FLD* f = firstnew; f; f = f->next) f->pflags |= FP_FLOAT;
+        for (FLD* f = *slot; f; f = f->next) f->pflags |= FP_FLOAT;
     return n;
 }

@@ -5,7 +5,8 @@
 // into an operand descriptor), fldset (add one term), pospfx (was the last
 // consumed token P or POS), atmake (find or make an @-name), atupdv (give
 // it a value), atupdp (give it an address), atkillc (release every
-// @-name), and the look-ups dclfind, qfdfind and fdefind.
+// @-name), argfind (place of a subroutine argument name), and the
+// look-ups dclfind, qfdfind and fdefind.
 // Called by the operand parser tvlgk, the run driver (the automatic
 // variables LRECL and RETCD) and, at run time, by the actions that set
 // @-names.  Calls the token primitives, the memory manager, seterr and
@@ -36,6 +37,7 @@
 #include <charconv>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -151,16 +153,19 @@ const EQE* eqlook(CMV* c, std::string_view name) {
             sameci(l->name, name.data(), l->namelen))
             return nullptr;
     for (const EQE* e = c->eqehead; e; e = e->next)
-        if (e->namelen == static_cast<int>(name.size()) && e->value &&
-            std::memcmp(e->name, name.data(), name.size()) == 0)
+        if (e->namelen == static_cast<int>(name.size()) && e->vals &&
+            std::memcmp(e->namep, name.data(), name.size()) == 0)
             return e;
     return nullptr;
 }
 
-// The place of name in the argument list of the current subroutine, or -1.
-// Argument names come with the subroutine labels of statement analysis;
-// until they do, no name is one.
-int argfind(CMV*, std::string_view) { return -1; }
+// The value of an EQU entry as one text: its value tokens one after the
+// other (a value "-" "5" reads -5).
+std::string eqtext(const EQE* e) {
+    std::string v;
+    for (const TK* t = e->vals; t; t = t->next) v.append(t->text, t->len);
+    return v;
+}
 
 // ---------------------------------------------------------------------------
 // Terms
@@ -306,7 +311,8 @@ int vnname(VNWK& w, const char* s, const char* cs, int n) {
         w.negframes += negf;
         w.sign = 1;
         w.signseen = false;
-        int rc = vntext(w, e->value, e->value, e->vallen);
+        std::string v = eqtext(e);
+        int rc = vntext(w, v.data(), v.data(), static_cast<int>(v.size()));
         w.negframes -= negf;
         --w.depth;
         return rc;
@@ -355,7 +361,7 @@ int vnname(VNWK& w, const char* s, const char* cs, int n) {
         if (c->cncur) c->cncur->gkflags |= CN_GK_DBCOL;
         return 0;
     }
-    int ix = argfind(c, name);
+    int ix = argfind(c, s, n);
     if (ix >= 0) {
         int rc = vnset(c, w.slot, PK_ARGN, ix, w.mode, false, &t);
         if (rc) return rc;
@@ -526,7 +532,25 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
         return 215;
     }
     VNWK w{c, slot, mode, 1, false, 0, 0, 0, 0, 0, false};
+    const char* frame = nullptr;  // the substituted EQU value being read under a sign
+    int framenegs = 0;
     for (TK* t = nextdata(); t; ) {
+        if (frame && !((t->flags & TK_EQCOPY) && t->src == frame)) {
+            w.negframes -= framenegs;
+            frame = nullptr;
+            framenegs = 0;
+        }
+        if (!frame && w.signseen && (t->flags & TK_EQCOPY)) {
+            // The value tokens put in place of an EQU name right after a
+            // sign: their own signs count under that sign, as for an EQU
+            // label named inside a term (20-LAB with LAB = -5 is 25).  The
+            // copies of one name share its place in the text.
+            frame = t->src;
+            framenegs = w.sign < 0 ? 1 : 0;
+            w.negframes += framenegs;
+            w.sign = 1;
+            w.signseen = false;
+        }
         if (w.ntok > 0 && quoted(t) && !(t->flags & TK_HEX) && !(mode & VN_QCONT) && !w.signseen)
             break;
         std::string_view v(t->text, t->len);
@@ -560,6 +584,17 @@ int tvlvn(CMV* c, FLD** slot, int mode) {
     }
     if (w.nterms == 0) return 7;
     return vnfinish(c, f, mode);
+}
+
+// The place (from 0) of name in the argument list of the current
+// subroutine label, compared exactly, or -1.  An operand holds the place
+// in one byte: names after the 256th are no arguments.
+int argfind(CMV* c, const char* name, int len) {
+    if (!c->lbsub) return -1;
+    int ix = 0;
+    for (const LBARG* a = c->lbsub->args; a && ix < 256; a = a->next, ++ix)
+        if (a->len == len && std::memcmp(a->name, name, len) == 0) return ix;
+    return -1;
 }
 
 // ---------------------------------------------------------------------------

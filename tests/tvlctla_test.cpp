@@ -490,3 +490,63 @@ TEST(cvxx_kwd, ConversionCodes) {
         EXPECT_EQ(r.code, cvxx_kwd(r.word, static_cast<int>(std::strlen(r.word))));
     }
 }
+
+// The operands of action statements, and position terms holding an EQU
+// value.  Positions are held 0-based: P 5 is pos 4.  The literal 'AB' is
+// the bytes 41 42.  P 2,4 is 4 - 2 + 1 = 3 bytes from offset 1.  A list of
+// two fields is refused (error 1) until lists are built at run time.  A
+// plain number is no PRINT operand: the literal path wants a quoted text
+// (42).  A subroutine argument name: A2 is the second argument (place 1,
+// position kind 36, length kind 14); words are upper-cased, so a2 is A2.
+// The REPLY of LOG is refused before its message operand is parsed.  LAB
+// = -5 makes 20-LAB position 25 (offset 24) and 20+LAB position 15
+// (offset 14); the condition's field takes the length of the other side
+// (length kind 11).
+TEST(tvlctla, ActionOperands) {
+    struct Row {
+        std::vector<const char*> stmts;
+        int err;
+        int nfld;            // fields in the operand chain (the reply counted apart)
+        bool reply;          // the operand looked at is the reply field
+        bool cond;           // the operand looked at is the condition's first
+        int pkind; long long pos; int lkind; long long len;
+        const char* lit;     // literal bytes, or null
+    };
+    static const Row kRows[] = {
+        {{"NOW PRINT P 5 LEN 3"}, 0, 1, false, false, PK_REC, 4, PK_REC, 3, nullptr},
+        {{"NOW PRINT 'AB'"}, 0, 1, false, false, PK_LIT, 0, PK_REC, 2, "\x41\x42"},
+        {{"NOW WRITE OUT FROM P 2,4"}, 0, 1, false, false, PK_REC, 1, PK_REC, 3, nullptr},
+        {{"NOW PRINT P 1 LEN 2 P 3 LEN 1"}, 1, 2, false, false, PK_REC, 0, PK_REC, 2, nullptr},
+        {{"NOW PRINT 3"}, 42, 1, false, false, 0, 0, 0, 0, nullptr},
+        {{"NOW LOG 'X' REPLY P 1 LEN 8"}, 1, 0, true, false, PK_REC, 0, PK_REC, 8, nullptr},
+        {{"SUB1: A1 A2", "NOW PRINT A2"}, 0, 1, false, false, PK_ARGN, 0, PK_PCB, 0, nullptr},
+        {{"SUB1: A1 A2", "NOW PRINT a2"}, 0, 1, false, false, PK_ARGN, 0, PK_PCB, 0, nullptr},
+        {{"EQU LAB -5", "IF POS 20-LAB EQ 'X'"}, 0, 0, false, true, PK_REC, 24, PK_COMRG, 0, nullptr},
+        {{"EQU LAB -5", "IF POS 20+LAB EQ 'X'"}, 0, 0, false, true, PK_REC, 14, PK_COMRG, 0, nullptr},
+    };
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.stmts.back());
+        Ana a;
+        for (const char* s : r.stmts) a.stmt(s);
+        EXPECT_EQ(r.err, a.err());
+        CN* n = a.node();
+        int cnt = 0;
+        for (FLD* f = n->operands; f; f = f->next) ++cnt;
+        EXPECT_EQ(r.nfld, cnt);
+        FLD* f = r.reply ? n->reply : r.cond ? n->fld1 : n->operands;
+        if (r.err == 42) continue;
+        ASSERT_NE(nullptr, f);
+        EXPECT_EQ(r.pkind, f->pkind);
+        EXPECT_EQ(r.pos, f->pos);
+        EXPECT_EQ(r.lkind, f->lkind);
+        if (r.pkind == PK_ARGN) EXPECT_EQ(1, f->argix);
+        else EXPECT_EQ(r.len, f->len);
+        if (r.lit) {
+            ASSERT_EQ(static_cast<long>(std::strlen(r.lit)), f->litlen);
+            EXPECT_EQ(0, std::memcmp(r.lit, f->lit, f->litlen));
+        }
+    }
+    Ana a;
+    a.stmt("NOW PRINT P 1 LEN 2 P 3 LEN 1");
+    EXPECT_TRUE(a.node()->opflags & CN_OPF_MULTI);
+}

@@ -17,13 +17,28 @@ protected:
         return tvlvn(c, &f, mode);
     }
     // An EQU entry name = value text (the entry lives in the test).
+    // The value is given as statement analysis keeps it: value tokens, here
+    // one for each blank-separated word.
     EQE eq{};
+    TK vals[4]{};
     void equ(const char* name, const char* value) {
         std::memset(&eq, 0, sizeof eq);
+        std::memset(vals, 0, sizeof vals);
         std::strcpy(eq.name, name);
+        eq.namep = eq.name;
         eq.namelen = static_cast<int>(std::strlen(name));
-        eq.value = const_cast<char*>(value);
-        eq.vallen = static_cast<int>(std::strlen(value));
+        TK** tail = &eq.vals;
+        for (int i = 0; *value && i < 4; ++i) {
+            const char* end = std::strchr(value, ' ');
+            int len = end ? static_cast<int>(end - value) : static_cast<int>(std::strlen(value));
+            vals[i].text = const_cast<char*>(value);
+            vals[i].len = len;
+            vals[i].flags = TK_WORD;
+            *tail = &vals[i];
+            tail = &vals[i].next;
+            ++eq.nvals;
+            value += len + (end ? 1 : 0);
+        }
         c->eqehead = &eq;
     }
 };
@@ -122,6 +137,10 @@ TEST_F(Tvlvn, EquLabelInTerm) {
     ASSERT_EQ(0, parse("LAB+1", VN_POS));
     EXPECT_EQ(-5, f->pos);
     EXPECT_TRUE(f->pflags & FP_LE0);
+    // The value as substitution leaves it, sign and number apart: the same.
+    equ("LAB", "- 5");
+    ASSERT_EQ(0, parse("20-LAB", VN_POS));
+    EXPECT_EQ(24, f->pos);
     c->eqehead = nullptr;
 }
 
