@@ -1031,13 +1031,23 @@ void equ_value(CMV* c, EQE* e) {
     }
 }
 
+// Statements are no longer listed: the current line still is, unless it
+// is the first line read (then nothing of the statements is listed).
+void nostmt(CMV* c) {
+    if (!(c->lstsw & LST_NOSTMT) && c->linecnt > 1 && c->wline && c->linelen > 0 &&
+        c->linelen <= WLINE_READ)
+        tvlprt(c->wline, WLINE_PFX + c->linelen, PT_ECHO, 0);
+    c->lstsw |= LST_NOSTMT;
+}
+
 // Listing keywords anywhere in the statement.
 void listkw(CMV* c) {
     if (kwfind(c, "NOPTOT,NOPSUM")) c->lstsw = (c->lstsw & ~LST_SUMBITS) | LST_SUM0;
     if (kwfind(c, "NOP,NOPRINT")) {
-        c->lstsw = (c->lstsw & ~LST_SUMBITS) | LST_SUM0 | LST_NOSTMT;
+        c->lstsw = (c->lstsw & ~LST_SUMBITS) | LST_SUM0;
+        nostmt(c);
     }
-    if (kwfind(c, "NOPCTL")) c->lstsw |= LST_NOSTMT;
+    if (kwfind(c, "NOPCTL")) nostmt(c);
 }
 
 // Comments: a "*>" comment (any comment under summary level 3) is kept
