@@ -1032,10 +1032,11 @@ void equ_value(CMV* c, EQE* e) {
 }
 
 // Statements are no longer listed: the current line still is, unless it
-// is the first line read (then nothing of the statements is listed).
+// is the first line read (then nothing of the statements is listed) or
+// the listing has not begun (the site options file is read before it).
 void nostmt(CMV* c) {
-    if (!(c->lstsw & LST_NOSTMT) && c->linecnt > 1 && c->wline && c->linelen > 0 &&
-        c->linelen <= WLINE_READ)
+    if (!(c->lstsw & LST_NOSTMT) && c->linecnt > 1 && (c->prt.flags & PR_OPEN) && c->wline &&
+        c->linelen > 0 && c->linelen <= WLINE_READ)
         tvlprt(c->wline, WLINE_PFX + c->linelen, PT_ECHO, 0);
     c->lstsw |= LST_NOSTMT;
 }
@@ -1128,13 +1129,12 @@ void limit_rtn(CMV* c, CN* n) {
     else if ((cmsw2 & SW2_ONCE) && !(cmsw2 & SW2_OR) && !(cmsw4 & SW4_CAT)) n->limit = 1;
 }
 
-// The print type of a print operation: TYPE, else 20 (11 for LOG; 12
-// for both in report mode); types above 13 print records.
+// The print type of a print operation: TYPE, else 20 (11 for LOG; 12,
+// a plain line, for both in report mode); types above 13 print records.
 void prttype(CMV* c, CN* n) {
     tkc = firstdata(c);
     int t = typechk(c, 'P');
-    if (t == 0) t = n->typ2 == OP_LOG ? 11 : 20;
-    if (c->lstsw & LST_REPORT) t = t == 20 || t == 11 ? 12 : t;
+    if (t == 0) t = (c->lstsw & LST_REPORT) ? 12 : n->typ2 == OP_LOG ? 11 : 20;
     n->sub = t;
     if (t > 13) c->lstsw |= LST_RECPRT;
     if (t >= 14 && t <= 17 && c->optp) {

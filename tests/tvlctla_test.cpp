@@ -415,6 +415,15 @@ TEST(typechk, PrintTypes) {
     a.stmt("NOW PRINT TYPE D");
     EXPECT_TRUE(a.c().lstsw & LST_RECPRT);   // type 14
     EXPECT_EQ(0x7C3A, a.node()->dumpenc);    // "|" 7C and ":" 3A, the run's markers
+    // Report mode: the defaults become plain lines (12); a written type stays.
+    Ana r;
+    r.c().lstsw |= LST_REPORT;
+    r.stmt("NOW PRINT");
+    EXPECT_EQ(12, r.node()->sub);
+    r.stmt("NOW LOG");
+    EXPECT_EQ(12, r.node()->sub);
+    r.stmt("NOW PRINT TYPE C");
+    EXPECT_EQ(20, r.node()->sub);
 }
 
 // Stop-after counts, TIMES, and the default limits.

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Write the seed inputs of the statement-analysis fuzz target into the
+# directory $1.  A seed that begins with a line feed (an even byte) is
+# statement text: operands in their written forms, conditions, file
+# statements, EQU values in terms, labels and subroutine arguments,
+# INCLUDE.  A seed that begins with an odd byte picks words of the
+# language, one byte each.
+set -eu
+d=$1
+mkdir -p "$d"
+printf "\nREAD in.txt\nIF P 1 EQ 'A'\nTHEN PRINT P 1 LEN 5 TYPE C\nTHEN WRITE out.txt FROM P 2,4\nELSE PRINT 'text' EBC\nNOW LOG 'x' REPLY P 1 LEN 8\nNOW PRINT P 1 LEN 2 P 3 LEN 1\n" > "$d/operands"
+printf "\nIF P 1,10 EQ 'AB' STEP 2 REVERSE CASEI\nAND POS 5 NUM\nOR @P EQ NULL\nTHEN IF P 2 LEN 3 GT X'C1C2'\nTHEN EOJ\nELSE IF ANY EQ 'x' PTR @Q\nTHEN SPACE 2\nELSE LINE 300\n" > "$d/conditions"
+printf "\nREAD in.txt RECFM FB LRECL 80 BLKSIZE 800\nWRITE out.txt RECFM VB EOL CR APPEND\nREAD in2 INTO P 1 LEN 10\nCAT in.txt\nTOUCH out.txt FTIME '2020'\nCLOSE out.txt\nNOW FLAG EOM FILE in.txt\n" > "$d/files"
+printf "\nEQU LIM 10\nEQU OFF -5\nSUB: A1 A2\nNOW PRINT A1\nLOOP\nIF POS 20-OFF EQ 'X'\nTHEN GOTO LOOP\nNOW GOSUB SUB\nINCLUDE inc.ctl\nNOW SPACE LIM STOPAFT 3 TIMES 2\nEQU A A\nLOOP\nNOW GO LOOP\n" > "$d/equ"
+printf "\nIF P 10+@PTR-3 EQ 'A'\nIF P 0x10 LEN 0X7FFFFFFF EQ 'B'\nTHEN IF P 9223372036854775807+1 EQ 'C'\nTHEN PRINT P DATE LEN 4\nNOW PRINT P @P,@Q+2\nNOW PRINT 10 AT 50 FMT 'ZZ9.99'\nNOW PRINT -5.50 TYPE P SCALE 9\nNOW SYS P 1\nNOW CALL X 1 2 3\n" > "$d/terms"
+printf "\001\021\030\145\201\115\321\300\000\052\176\002\060\246\030\210\166\003\252\227\050\161\000\033\201\115\305\302" > "$d/words"
+printf "\003\100\102\031\145\201\115\200\107\217\246\216\000\227\037\125\002\133\217\211" > "$d/words2"
