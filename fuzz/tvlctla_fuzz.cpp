@@ -1,8 +1,7 @@
 // Fuzz target of statement analysis: every input becomes a statement file
 // that a whole run reads and analyses (statement kinds, EQU substitution,
 // labels, operands, conditions and file statements), and the run is then
-// stopped before preparation, as a CANCEL statement would stop it: no
-// data file is opened and no selection runs.  Whatever the text, the run
+// stopped before preparation (fuzz/stopafter.h).  Whatever the text, the run
 // must end in nodes or errors with a non-zero return code: never a crash, a hang, an internal logic error or a sanitizer report.
 //
 // Input forms, chosen by the first byte:
@@ -17,6 +16,7 @@
 // fuzz/CMakeLists.txt; ./run-tests runs it for a bounded number of
 // inputs, fuzz/run for longer.
 #include "driver/driver.h"
+#include "fuzz/stopafter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -58,15 +58,6 @@ constexpr std::string_view kWords[] = {
 constexpr std::size_t kNWords = sizeof kWords / sizeof kWords[0];
 
 std::string dir;
-bool sawcheck = false;  // the run reached the final checks after analysis
-
-// At the final checks: the run is stopped before preparation, as after
-// CANCEL; the summary and the listing are still written.
-void stopafter(CMV* c, int step) {
-    if (step != 'C') return;
-    sawcheck = true;
-    c->errcnt = 999;
-}
 
 void put(const char* name, const std::string& text) {
     FILE* f = std::fopen(name, "wb");
@@ -87,7 +78,7 @@ void setup() {
     close(fd);
     put("in.txt", "A1\nB2\n");
     put("inc.ctl", "EQU LIM 3\nIF P LIM EQ 'X'\nTHEN PRINT P 1 LEN 2\nELSE WRITE out.txt FROM P 2,LIM\n");
-    tvlgg_hook = stopafter;
+    tvlgg_hook = fuzz_stopafter;
 }
 
 std::string text(const std::uint8_t* data, std::size_t size) {
@@ -106,10 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char a0[] = "torvale", a1[] = "-notrap", a2[] = "-ctl", a3[] = "in.ctl";
     char a4[] = "-lst", a5[] = "t.lst", a6[] = "-log", a7[] = "/dev/null";
     char* argv[] = {a0, a1, a2, a3, a4, a5, a6, a7, nullptr};
-    sawcheck = false;
+    fuzz_sawcheck = false;
     int rc = tvlgg(8, argv);
     // A run that got through analysis ends with a non-zero return code;
     // one that did not reach the final checks was stopped inside.
-    if (!sawcheck || rc == 0) std::abort();
+    if (!fuzz_sawcheck || rc == 0) std::abort();
     return 0;
 }

@@ -2,14 +2,16 @@
 // as a control-statement file and read by a whole run (-ctl), so that it
 // passes through the physical-line reader, the saved lines, continuation,
 // the separator and prefix handling and INCLUDE into the tokenizer,
-// statement analysis, the listing and the messages.  Whatever the bytes,
-// the run must end with tokens or an error: never a crash, a hang, an
-// internal logic error or a sanitizer report.
+// statement analysis, the listing and the messages; the run is stopped
+// before preparation (fuzz/stopafter.h).  Whatever the bytes, the run must
+// end with tokens or an error: never a crash, a hang, an internal logic
+// error or a sanitizer report.
 //
 // Built with clang and -fsanitize=fuzzer,address,undefined by
 // fuzz/CMakeLists.txt; ./run-tests runs it for a bounded number of
 // inputs, fuzz/run for longer.
 #include "driver/driver.h"
+#include "fuzz/stopafter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,6 +35,7 @@ void setup() {
     int fd = open("/dev/null", O_RDONLY);
     if (fd < 0 || dup2(fd, 0) < 0) std::abort();
     close(fd);
+    tvlgg_hook = fuzz_stopafter;
 }
 
 // The run stops after its statements: preparation and selection would
