@@ -18,9 +18,6 @@
 #include "driver/driver.h"
 #include "fuzz/stopafter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -67,18 +64,11 @@ void put(const char* name, const std::string& text) {
 }
 
 void setup() {
-    char tmpl[] = "/tmp/tvlctla_fuzz.XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    if (!d) std::abort();
-    dir = d;
-    if (chdir(d) != 0) std::abort();
-    // Statements never come from the fuzzer's own standard input.
-    int fd = open("/dev/null", O_RDONLY);
-    if (fd < 0 || dup2(fd, 0) < 0) std::abort();
-    close(fd);
+    static char tmpl[] = "/tmp/tvlctla_fuzz.XXXXXX";
+    fuzz_setup(tmpl);
+    dir = tmpl;
     put("in.txt", "A1\nB2\n");
     put("inc.ctl", "EQU LIM 3\nIF P LIM EQ 'X'\nTHEN PRINT P 1 LEN 2\nELSE WRITE out.txt FROM P 2,LIM\n");
-    tvlgg_hook = fuzz_stopafter;
 }
 
 std::string text(const std::uint8_t* data, std::size_t size) {

@@ -13,9 +13,6 @@
 #include "driver/driver.h"
 #include "fuzz/stopafter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,16 +23,9 @@ namespace {
 std::string dir;
 
 void setup() {
-    char tmpl[] = "/tmp/tvlin_fuzz.XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    if (!d) std::abort();
-    dir = d;
-    if (chdir(d) != 0) std::abort();
-    // Statements never come from the fuzzer's own standard input.
-    int fd = open("/dev/null", O_RDONLY);
-    if (fd < 0 || dup2(fd, 0) < 0) std::abort();
-    close(fd);
-    tvlgg_hook = fuzz_stopafter;
+    static char tmpl[] = "/tmp/tvlin_fuzz.XXXXXX";
+    fuzz_setup(tmpl);
+    dir = tmpl;
 }
 
 // The run stops after its statements: preparation and selection would
