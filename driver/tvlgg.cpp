@@ -263,8 +263,7 @@ void finals(CMV* c) {
     }
     if (c->cncur && c->cncur->typ1 == 0) c->cncur->typ1 = CN_END;
     phase(c, "\n** FF **\n");
-    tvlff(c);
-    aakill(c);  // the compiled statements and what preparation made
+    tvlff(c);  // also frees the compiled statements and what preparation made
     // The listing is closed, then every file of the run.
     tvlprt(nullptr, 0, PT_CLOSE, 0);
     FFCB all{};

@@ -165,6 +165,7 @@ constexpr std::uint32_t FS_EXHAUST  = 0x800;   // data ended while a partial rec
 constexpr std::uint32_t FS_OWNERR   = 0x1000;  // error text owned by the file
 constexpr std::uint32_t FS_STAYOPEN = 0x2000;  // stays open at end of data
 constexpr std::uint32_t FS_SYSEOF   = 0x4000;  // the system read returned nothing
+constexpr std::uint32_t FS_CLOSEBAD = 0x80000000;  // its final flush or close failed (summary warning)
 constexpr std::uint32_t FS_TRUNC    = FS_CUT;  // output: trailing fill characters removed
 
 // FFREC.dflags, set by the file definition

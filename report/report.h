@@ -23,6 +23,47 @@ constexpr std::uint32_t SW2_LABEL = 0x80;
 int tvlff(CMV* c);             // the end-of-job summary
 
 // ---------------------------------------------------------------------------
+// End-of-job summary (tvlff.cpp)
+// ---------------------------------------------------------------------------
+
+struct CN;
+
+// The summary's work record: one, on the stack of tvlff, zeroed at the
+// start.  Positions are columns of the printed line: line[0] is never
+// printed, printing starts at line[1].
+struct SUMS {
+    CMV*          cmv;       // the run context
+    CN*           node;      // the statement node being summarised
+    std::int32_t  selid;     // selection number shown; -1 when no line is pending
+    std::int32_t  grpend;    // last selection number of statements sharing the line
+    std::int64_t  total;     // selection total shown
+    FFREC*        file;      // the file being shown
+    std::int32_t  linelen;   // greatest end column written into the line so far
+    std::int32_t  lastend;   // end column of the last thing written
+    std::int32_t  wbreak;    // SM_WB_* below: how a line too long for the page is cut
+    std::int32_t  contcol;   // column where the rest of a long line goes on the next line
+    char*         line;      // the line, SM_LINEMAX + 2 bytes, blank beyond linelen
+    std::int32_t  level;     // summary level: 0 none, 1 basic, 2 operations, 3 statements
+    std::int32_t  shift;     // 6 in statement-detail mode (file columns move right), else 0
+    std::int64_t  outtot;    // selections of the statements that output records
+    std::int32_t  cmtdone;   // 1 when the node's comment was shown (on a warning line)
+    std::int32_t  termhead;  // 1 when the terminal heading line was written
+};
+static_assert(std::is_trivially_copyable_v<SUMS> && std::is_trivially_destructible_v<SUMS>);
+
+constexpr int SM_LINEMAX = 1056;  // longest summary line; more is cut
+constexpr int SM_PAGECOL = 133;   // columns of one printed piece
+// SUMS.wbreak
+constexpr int SM_WB_WORD = 0;     // a cut moves back to a blank in the last 10 columns
+constexpr int SM_WB_HARD = 2;     // cut at the page column, blank or not
+
+// Squeeze every run of blanks in text[0..len) to one; the new length.
+int blank1(char* text, int len);
+
+// The print type passed to tvlprt: the PT_* values below.
+using CN_TYP3 = int;
+
+// ---------------------------------------------------------------------------
 // Print listing (tvlprt.cpp)
 // ---------------------------------------------------------------------------
 
