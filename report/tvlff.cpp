@@ -421,6 +421,21 @@ void closeone(CMV* c, FFCB* fc, FFREC* f) {
 
 bool isinput(const FFREC* f) { return (f->mode & (FM_IN | FM_OUT | FM_UPD | FM_INS | FM_DEL)) == FM_IN; }
 
+// The log line of every READ file that was not found, once a file.
+void nofile(CMV* c) {
+    for (const CN* n = c->cnhead; n; n = n->next) {
+        const FFREC* f = n->file;
+        if (n->typ2 != OP_READ || n->typ1 > CN_ELSE || !f || !(f->sflags & FS_NOTFOUND) || f->nfcnt <= 0)
+            continue;
+        const CN* m = c->cnhead;
+        while (m != n && !(m->typ2 == OP_READ && m->typ1 <= CN_ELSE && m->file == f)) m = m->next;
+        if (m != n) continue;  // told at the first READ of the file
+        char name[kDsnMax + 8];
+        dsntext(f, name, sizeof name);
+        std::fprintf(c->logfp ? c->logfp : stderr, "cblfio: NoFile.  (Input) F=\"%s\"\n", name);
+    }
+}
+
 // Inputs first, then outputs and update files; the listing stays open
 // for the summary.  A READ whose file was not found says so on the log.
 void closeall(CMV* c) {
@@ -432,15 +447,11 @@ void closeall(CMV* c) {
         c->trace[1] = pass == 0 ? 'i' : 'o';
         for (FFREC* f = c->ffhead; f; f = f->next) {
             if (f == c->prt.file || isinput(f) != (pass == 0)) continue;
-            if (pass == 0 && (f->sflags & FS_NOTFOUND) && f->nfcnt > 0) {
-                char name[kDsnMax + 8];
-                dsntext(f, name, sizeof name);
-                std::fprintf(c->logfp ? c->logfp : stderr, "cblfio: NoFile.  (Input) F=\"%s\"\n", name);
-            }
             bool open = (f->sflags & FS_OPEN) || ((f->sflags & FS_WASOPEN) && !(f->sflags & FS_CLOSED));
             if (open) closeone(c, fc, f);
         }
     }
+    nofile(c);
     c->trace[1] = 'r';
     for (FFREC* f = c->ffhead; f; f = f->next)
         if (f->libh && !(f->fdflags & FDF_LOADMOD)) loadit(f, &f->libh, nullptr, nullptr);
