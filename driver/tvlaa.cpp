@@ -190,20 +190,15 @@ void workarea(CMV* c) {
     c->curlen = w;
 }
 
-// Open one file; a failure is error 571 with "F=<name> - <text>" for the
-// message, the buffer released.
+// Open one file; a failure is error 571, the buffer released.  The file
+// stays the current data file, so that the message names it and shows
+// the file layer's text ("F=<name> - <text>").
 int openone(CMV* c, FFREC* f) {
     FFCB* fc = c->datfcb;
     fc->ffrec = f;
     cblfio(fc, F_OPEN, nullptr, 0);
     if (!(f->sflags & FS_OPENFAIL)) return 0;
     if (f->buf) cblgcorf(c->gccb, &f->buf, "ffbfof");
-    static char text[320];
-    const char* why = f->errm && f->errm[0] ? f->errm : fc->errm ? fc->errm : "";
-    if (f->syserr) why = std::strerror(f->syserr);
-    std::snprintf(text, sizeof text, "F=%.*s - %s", f->dsn ? static_cast<int>(f->dsnlen) : 8,
-                  f->dsn ? f->dsn : f->fileid, why);
-    c->errextra = text;
     return seterr(571);
 }
 

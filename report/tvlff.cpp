@@ -215,8 +215,9 @@ void sm_set_op(SUMS* s, const CN* n) {
     std::snprintf(name, sizeof name, "%-7s", op);
     if ((n->typ2 == OP_GOSUB || n->typ2 == OP_GOTO) && s->level >= 2 && n->label)
         std::snprintf(name, sizeof name, "%s %.31s", op, n->label->name);
-    if (n->file && n->file->ftype == FT_DLI) std::memcpy(name, "DL1 ", 4);
-    if (n->file && (n->file->fdflags & FDF_CATMEM) && s->file == n->file) std::memcpy(name, " CAT ", 5);
+    const FFREC* f = n->typ2 < 37 ? s->file : nullptr;  // the file whose line this is
+    if (f && f->ftype == FT_DLI) std::memcpy(name, "DL1 ", 4);
+    if (f && (f->fdflags & FDF_CATMEM)) std::memcpy(name, " CAT ", 5);
     smput(s, col, name, static_cast<int>(std::strlen(name)));
 }
 
@@ -512,6 +513,7 @@ bool shares(const SUMS* s, const CN* n) {
 
 void action(SUMS* s, CN* n) {
     int op = n->typ2;
+    s->file = nullptr;
     if ((op >= OP_WRITE && op <= OP_DELETE) || op >= 82) s->outtot += n->cnt;
     if (s->level == 0) return;
     if (op < 37 && n->file) {

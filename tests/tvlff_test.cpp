@@ -278,6 +278,30 @@ TEST_F(Tvlff, SummaryLines) {
              "",
          },
          0, ""},
+        {"a concatenation: a line for each of its files",
+         {"READ in.txt", "CAT in2.txt", "WRITE out.txt"},
+         LST_SUM2,
+         [](tvt::StmtRun& r) {
+             stmt(r, 1)->cnt = 6;
+             stmt(r, 2)->cnt = 6;
+             geom3(stmt(r, 2)->file, false);
+             FFREC* in = stmt(r, 1)->file;
+             FFREC* in2 = in->next;
+             ASSERT_NE(nullptr, in2);
+             ASSERT_EQ("IN2     "s, std::string(in2->fileid, 8));
+             geom3(in, true);
+             geom3(in2, true);  // the member, read to its end
+             in2->sflags |= FS_WASOPEN;
+             in2->fdflags |= FDF_CATMEM;  // analysis leaves the member unmarked as yet
+         },
+         {
+             fline("    1             6", "READ ", "IN      ", rec3, "in.txt"),
+             // no id or total on the member's line; " CAT " over 21-25
+             fline(std::string(19, ' '), " CAT ", "IN2     ", rec3, "in2.txt"),
+             fline("    2             6", "WR   ", "OUT     ", rec3, "out.txt"),
+             "",
+         },
+         0, ""},
         {"a long name goes on at the name's column, cut without looking for a blank",
          {"READ in.txt", longdir},
          LST_SUM2,
@@ -355,6 +379,101 @@ TEST_F(Tvlff, FailedCloseIsReported) {
     EXPECT_EQ(want, o.lines);
     EXPECT_EQ(44, o.rc);
     EXPECT_NE(std::string::npos, o.log.find("cblfio: "s + std::strerror(EIO) + "  (Outpt) F=\"out.txt\"\n"));
+}
+
+// ---------------------------------------------------------------------------
+// Whole runs: the summary after the statements, and the exit status
+// ---------------------------------------------------------------------------
+
+struct RunRow {
+    const char* name;
+    std::string ctl;                 // the control statements
+    std::string data;                // f.dat
+    int status;                      // exit status
+    std::vector<std::string> want;   // the listing lines after the summary's underline
+    std::string msg;                 // a message line the listing holds before the summary, or ""
+};
+
+// The listing lines after the summary heading's underline.
+std::vector<std::string> sumlines(const std::string& listing) {
+    std::vector<std::string> v;
+    std::istringstream in(listing);
+    int head = 0;
+    bool after = false;
+    for (std::string l; std::getline(in, l);) {
+        if (l == "SUMMARY..") head = 3;
+        if (head > 0) {
+            if (--head == 0) after = true;
+            continue;
+        }
+        if (after) v.push_back(l);
+    }
+    return v;
+}
+
+TEST(tvlff, WholeRunsEndWithTheirSummary) {
+    // F 4 in blocks of 8: BLKSIZE "0000000 " of 8 = "      8 ", LRECL "    4"
+    const std::string geo = "      8     4 F  ";
+    const RunRow rows[] = {
+        {"an output that cannot be opened: 48",
+         "READ f.dat RECFM=F LRECL=4 BLKSIZE=8\nWRITE nodir/out.dat RECFM=F LRECL=4 BLKSIZE=8\n",
+         "ABCDEFGH",
+         48,
+         {
+             "    1             0 READ F       " + geo + "             0       f.dat",
+             std::string(33, ' ') + "*EOF*NOT*REACHED*",
+             "    2             0 WR   OUT     " + geo + "             0       nodir/out.dat",
+             std::string(33, ' ') + "## OPEN*FAILED ##",
+             "",
+             "***WARNING***" + std::string(12, ' ') + "      48 = RETURN CODE FROM TORVALE",
+         },
+         // the file message names the file and shows the system's text, once
+         std::string(18, ' ') + "*** SELECTION TIME ERROR 571 ***   F=nodir/out.dat - No such file or directory"},
+        {"a statement error: 52, no file opened",
+         "READ f.dat RECFM=F LRECL=4 BLKSIZE=8\nELSE PRINT\nWRITE out.dat RECFM=F LRECL=4 BLKSIZE=8\n",
+         "ABCDEFGH",
+         52,
+         {
+             "    1             0 READ F       " + geo + "             0       f.dat",
+             std::string(33, ' ') + "*NOT*OPENED*",
+             "    2             0 pr",
+             "    3             0 WR   OUT     " + geo + "             0       out.dat",
+             std::string(33, ' ') + "*NOT*OPENED*",
+             "",
+             "***WARNING***" + std::string(12, ' ') + "      52 = RETURN CODE FROM TORVALE",
+         },
+         ""},
+        {"the message preparation leaves is printed before the summary",
+         "READ f.dat RECFM=F LRECL=4 BLKSIZE=8\nGOTO NOWHERE\nWRITE out.dat RECFM=F LRECL=4 BLKSIZE=8\n",
+         "ABCDEFGH",
+         52,
+         {
+             "    1             0 READ F       " + geo + "             0       f.dat",
+             std::string(33, ' ') + "*NOT*OPENED*",
+             "    2             0 goto NOWHERE",
+             "    3             0 WR   OUT     " + geo + "             0       out.dat",
+             std::string(33, ' ') + "*NOT*OPENED*",
+             "",
+             "***WARNING***" + std::string(12, ' ') + "      52 = RETURN CODE FROM TORVALE",
+         },
+         // "(SEL" from the 6th position, 2 through "----9" with its blanks as "-"
+         "     (SEL----2)   *** SELECTION TIME ERROR 522 ***   GOTO to a label that is not defined"},
+    };
+    std::string d = tvt::tempdir("tvlff_runs");
+    tvt::spit(d + "/torvale.msg", "E522 GOTO to a label that is not defined\nE571 fFile cannot be opened\n");
+    for (const RunRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        tvt::spit(d + "/t.ctl", row.ctl);
+        tvt::spit(d + "/f.dat", row.data);
+        tvt::Run r = tvt::run({"-ctl", "t.ctl"}, d);
+        EXPECT_EQ(row.status, r.status) << r.err;
+        std::string lst = tvt::slurp(d + "/TORV.LST");
+        EXPECT_EQ(row.want, sumlines(lst)) << lst;
+        if (!row.msg.empty()) {
+            EXPECT_NE(std::string::npos, lst.find("\n" + row.msg + "\n")) << lst;
+        }
+    }
+    tvt::rmtree(d);
 }
 
 }  // namespace
