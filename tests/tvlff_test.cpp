@@ -21,6 +21,23 @@ using namespace std::string_literals;
 
 namespace {
 
+// The listing lines after the summary heading's underline.
+std::vector<std::string> sumlines(const std::string& listing) {
+    std::vector<std::string> v;
+    std::istringstream in(listing);
+    int head = 0;
+    bool after = false;
+    for (std::string l; std::getline(in, l);) {
+        if (l == "SUMMARY..") head = 3;
+        if (head > 0) {
+            if (--head == 0) after = true;
+            continue;
+        }
+        if (after) v.push_back(l);
+    }
+    return v;
+}
+
 // Each test works in a directory of its own: the listing "TORV.LST", the
 // data files and the log live there.
 class Tvlff : public ::testing::Test {
@@ -43,7 +60,6 @@ protected:
     // and the log.
     struct Out {
         std::vector<std::string> lines;  // after the underline
-        std::vector<std::string> head;   // "SUMMARY..", heading, underline
         long long rc;
         std::string log;
         std::string all;                 // the whole listing
@@ -70,18 +86,7 @@ protected:
         }
         o.log = tvt::slurp(dir + "/log");
         o.all = tvt::slurp(dir + "/TORV.LST");
-        std::istringstream in(o.all);
-        bool after = false;
-        int head = 0;
-        for (std::string l; std::getline(in, l);) {
-            if (l == "SUMMARY..") head = 3;
-            if (head > 0) {
-                o.head.push_back(l);
-                if (--head == 0) after = true;
-                continue;
-            }
-            if (after) o.lines.push_back(l);
-        }
+        o.lines = sumlines(o.all);
         return o;
     }
     std::string dir, home;
@@ -328,6 +333,21 @@ TEST_F(Tvlff, SummaryLines) {
     }
 }
 
+// The heading and its underline; statement detail moves the file
+// columns' part 6 to the right.
+TEST_F(Tvlff, HeadingAndUnderline) {
+    const std::string left = " SEL-ID      SELTOT", uleft = " ------      ------";
+    const std::string right = "      FILE     BLKSIZE  LRECL           FSIZE   CI    DSN";
+    const std::string uright = "      ----     -------  -----           -----   --    ---";
+    for (std::uint32_t level : {LST_SUM1, LST_SUM2, LST_SUM3}) {
+        SCOPED_TRACE(level);
+        std::string gap(level == LST_SUM3 ? 6 : 0, ' ');
+        Out o = summary({"READ in.txt", "WRITE out.txt"}, level, [](tvt::StmtRun&) {});
+        std::string want = "\n\nSUMMARY..\n" + left + gap + right + "\n" + uleft + gap + uright + "\n";
+        EXPECT_NE(std::string::npos, o.all.find(want)) << o.all;
+    }
+}
+
 // Level 0 prints no summary, yet closes the files (the record left in the
 // output buffer reaches the file) and decides return code 16.
 TEST_F(Tvlff, LevelZeroClosesAndSetsReturnCode) {
@@ -338,7 +358,6 @@ TEST_F(Tvlff, LevelZeroClosesAndSetsReturnCode) {
         char rec[] = "HELLO";
         cblfio(fc, F_WRITE, rec, 5);
     });
-    EXPECT_TRUE(o.head.empty());
     EXPECT_EQ(std::string::npos, o.all.find("SUMMARY"));
     EXPECT_EQ(16, o.rc);
     EXPECT_EQ("HELLO\n", tvt::slurp(dir + "/out.txt"));
@@ -393,23 +412,6 @@ struct RunRow {
     std::vector<std::string> want;   // the listing lines after the summary's underline
     std::string msg;                 // a message line the listing holds before the summary, or ""
 };
-
-// The listing lines after the summary heading's underline.
-std::vector<std::string> sumlines(const std::string& listing) {
-    std::vector<std::string> v;
-    std::istringstream in(listing);
-    int head = 0;
-    bool after = false;
-    for (std::string l; std::getline(in, l);) {
-        if (l == "SUMMARY..") head = 3;
-        if (head > 0) {
-            if (--head == 0) after = true;
-            continue;
-        }
-        if (after) v.push_back(l);
-    }
-    return v;
-}
 
 TEST(tvlff, WholeRunsEndWithTheirSummary) {
     // F 4 in blocks of 8: BLKSIZE "0000000 " of 8 = "      8 ", LRECL "    4"
