@@ -626,15 +626,9 @@ int blank1(char* text, int len) {
     return n;
 }
 
-// Until the selection loop provides it: raise RETCD, never lower it.
-[[gnu::weak]] int setret(int rc) {
-    if (!cm || !cm->at_retcd) return rc;
-    if (rc > cm->at_retcd->value) atupdv(cm->at_retcd, rc);
-    return static_cast<int>(cm->at_retcd->value);
-}
-
 int tvlff(CMV* c) {
     if (c->errnum) tvlerr(c);
+    c->curstmt = 0;  // no statement runs now: the codes decided here name none
     closeall(c);
     char line[SM_LINEMAX + 2];
     SUMS sm;
