@@ -69,13 +69,14 @@ TEST(date2dos, NormalisesThroughTheCalendar) {
 }
 
 // UTIME sets the file's modification time; a bad date or a file that does
-// not exist raises return code 8 and the run goes on.
+// not exist raises return code 8 and the run goes on.  Each run also
+// writes one record, so that it does not end 16 for having output nothing.
 TEST(tvlsf, UtimeSetsTheFileTime) {
     struct Row { const char* ctl; long long mtime; int rc; };
     const Row kRows[] = {
-        {"UTIME t.txt '2024-02-29 13:05'\n", local(2024, 2, 29, 13, 5), 0},
-        {"UTIME t.txt '1899/12/31'\n", 0, 8},
-        {"UTIME nothere.txt '2024-02-29 13:05'\n", 0, 8},
+        {"UTIME t.txt '2024-02-29 13:05'\nNOW WRITE w.txt\n", local(2024, 2, 29, 13, 5), 0},
+        {"UTIME t.txt '1899/12/31'\nNOW WRITE w.txt\n", 0, 8},
+        {"UTIME nothere.txt '2024-02-29 13:05'\nNOW WRITE w.txt\n", 0, 8},
     };
     std::string dir = tvt::tempdir("tvlsf_utime");
     for (const Row& r : kRows) {
