@@ -107,15 +107,6 @@ struct TERM {
 // Small exported helpers
 // ---------------------------------------------------------------------------
 
-// The run's return-code rule belongs to the selection loop; this weak
-// stand-in (RETCD only rises) serves a program built without it.
-[[gnu::weak]] int setret(int rc) {
-    CMV* c = cm;
-    if (!c || !c->at_retcd || rc <= c->at_retcd->value) return c && c->at_retcd ? static_cast<int>(c->at_retcd->value) : rc;
-    atupdv(c->at_retcd, rc);
-    return rc;
-}
-
 // Mark the operand failed and account for it: an action raises return
 // code 8.  Returns -1.
 int scbad(FLD* f) {

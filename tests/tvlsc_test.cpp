@@ -130,6 +130,7 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
     for (const RecRow& r : kRows) {
         SCOPED_TRACE(r.name);
         c->at_retcd->value = 0;
+        node.rc8cnt = 0;
         c->currec = rec;
         std::memset(work, '.', sizeof work);
         if (r.inwork) recinwork();
@@ -151,6 +152,7 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
         EXPECT_EQ(f->rpos, r.rpos);
         EXPECT_EQ(f->rtstat, r.stat);
         EXPECT_EQ(retcd(), r.rc);
+        EXPECT_EQ(node.rc8cnt, r.rc == 8 ? 1 : 0);  // one failure counted once on the statement
     }
 }
 
