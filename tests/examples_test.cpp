@@ -18,7 +18,7 @@ struct Example {
     int status;              // exit status
     const char* out;         // output file, or null
     std::string bytes;       // its expected bytes
-    std::vector<const char*> lines;  // listing lines that must appear, in order
+    std::vector<std::string> lines;  // listing lines that must appear, in order
 };
 
 TEST(examples, RunAsDocumented) {
@@ -38,6 +38,13 @@ TEST(examples, RunAsDocumented) {
          {"     1.  READ cards.dat RECFM F LRECL 20"}},
         // Two records written, the third and fourth never read: 4.
         {"first2", 4, "first2.txt", A1 + B2, {"     2.  WRITE first2.txt STOP 2"}},
+        // The second record, "B0002 BETA SUPPLIES      PARIS" (30 bytes),
+        // printed with the high and low half of each byte under each
+        // other: B = X'42', 0 = X'30', blank = X'20', S = X'53'.
+        // Input record 2, taken once, by statement 2; length 30.
+        {"hexprint", 0, nullptr, "",
+         {"        2     1   2 433332445425555444522222254545" + std::string(75, ' ') + "30",
+          "                    200020254103500C95300000001293"}},
     };
     const std::string src = TORVALE_SRC "/examples/";
     for (const Example& r : kRows) {
@@ -51,7 +58,7 @@ TEST(examples, RunAsDocumented) {
         }
         std::string lst = tvt::slurp(d + "/TORV.LST");
         std::size_t at = 0;
-        for (const char* l : r.lines) {
+        for (const std::string& l : r.lines) {
             std::string want = "\n";
             want += l;
             want += '\n';
