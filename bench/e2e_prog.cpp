@@ -6,7 +6,8 @@
 //   2. IF P 1 EQ 'A' THEN WRITE (about 10% of the lines), beside grep '^A'
 //      and mawk;
 //   3. the same selection on a variable file with RDWs, beside a perl loop;
-//   4. a copy of F 80 records.
+//   4. a copy of F 80 records;
+//   5. IF P 1 EQ 'A' THEN PRINT TYPE H on 20 MB of the lines, beside xxd.
 // Each line gives MB/s of input, records per second, the peak memory of
 // the run and the ratio of the reference's time to the program's.
 //
@@ -188,6 +189,18 @@ int main(int argc, char** argv) {
     Timing t4 = shell(dir, run + "f80.ctl 2>/dev/null");
     line("plain C copy, 1 MiB buffer", fb, nfix, c4, 0);
     line("torvale READ + WRITE, F to FB", fb, nfix, t4, c4.secs);
+
+    std::printf("5. IF P 1 EQ 'A' THEN PRINT TYPE H on 20 MB of text lines\n");
+    bool hok = ctl(dir, "hex.ctl", "READ hex.txt\nIF P 1 EQ 'A'\nTHEN PRINT TYPE H\n") &&
+               shell(dir, "head -c 20000000 lines.txt > hex.txt").rc == 0;
+    long hb = fsize(dir + "/hex.txt");
+    long hl = tb > 0 ? static_cast<long>(static_cast<double>(nlines) * hb / tb) : 0;
+    if (hok) {
+        Timing x = shell(dir, "xxd hex.txt > x.txt");
+        Timing t5 = shell(dir, run + "hex.ctl -lst hex.lst 2>/dev/null");
+        line("xxd", hb, hl, x, 0);
+        line("torvale PRINT TYPE H", hb, hl, t5, x.secs);
+    }
 
     bool same = fsize(dir + "/out.dat") == fb;
     std::printf("check: F 80 copy %s\n", same ? "complete" : "INCOMPLETE");

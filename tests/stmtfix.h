@@ -60,7 +60,7 @@ public:
         std::string& s = texts_.back();
         before_ = c_.cncur;
         tvltokn(&c_, s.data(), static_cast<int>(text.size()), '!');
-        tvlctla(&c_);
+        rc_ = tvlctla(&c_);
         int err = c_.errnum;
         if (!err && tokfu()) err = 45;
         return err;
@@ -97,6 +97,9 @@ public:
     // The file of the last statement.
     FFREC* file() { return c_.cncur ? c_.cncur->file : nullptr; }
     CMV& c() { return c_; }
+    OPTB& opt() { return opt_; }
+    // What tvlctla returned for the last statement.
+    int rc() const { return rc_; }
 
 private:
     GCCB gc_;
@@ -104,6 +107,7 @@ private:
     CMV c_;
     std::deque<std::string> texts_;
     CN* before_ = nullptr;
+    int rc_ = 0;
 };
 
 }  // namespace tvt

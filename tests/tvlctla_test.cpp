@@ -6,6 +6,7 @@
 #include "files/files.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
+#include "stmtfix.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -22,68 +23,24 @@ namespace {
 
 // A run context in which statements are tokenized and analysed one by one,
 // as statement input does it: the error is cleared before each statement.
-class Ana {
+class Ana : public tvt::StmtRun {
 public:
     Ana() {
-        std::memset(&gc_, 0, sizeof gc_);
-        std::memset(&opt_, 0, sizeof opt_);
-        std::memset(static_cast<void*>(&c_), 0, sizeof c_);
-        c_.gccb = &gc_;
-        c_.optp = &opt_;
-        c_.logfp = stderr;
-        opt_.sep = '!';
-        opt_.contmax = 4096;
-        opt_.pagedepth = 58;
-        opt_.envvar = 1;
-        opt_.dumpenc[0] = '|';
-        opt_.dumpenc[1] = ':';
-        c_.linecnt = 1;
-        cm = &c_;
-        tkc = nullptr;
-        cmsw2 = cmsw4 = 0;
-        startsw = 0;
+        opt().dumpenc[0] = '|';
+        opt().dumpenc[1] = ':';
     }
-    ~Ana() {
-        FFCB fc{};
-        fc.cmv = &c_;
-        cblf_kil(&fc, KIL_FILES);
-        aakill(&c_);  // the operands of condition elements, then the chain
-        atkillc(&c_);
-        tokfree(&c_);
-        cm = nullptr;
-        tkc = nullptr;
-        cmsw2 = cmsw4 = 0;
-        startsw = 0;
-    }
-    // Analyse one statement; its result.  err() is its error afterwards.
+    // Analyse one statement; its result.  err() is its error afterwards
+    // (45 when words were left unused, as statement input checks it).
     int stmt(std::string_view text) {
-        seterr(0);
-        c_.errnum = 0;
-        c_.tkerr = nullptr;
-        texts_.emplace_back(text);
-        texts_.back() += "\n";
-        texts_.back() += '\0';
-        std::string& s = texts_.back();
-        tvltokn(&c_, s.data(), static_cast<int>(text.size()), '!');
-        int rc = tvlctla(&c_);
-        err_ = c_.errnum;
-        if (!err_ && unused()) err_ = 45;  // as statement input checks it
-        return rc;
+        err_ = StmtRun::stmt(text);
+        return rc();
     }
     int err() const { return err_; }
-    // Whether a data token was left unused.
-    bool unused() {
-        for (TK* t = c_.tkhead; t && !(t->flags & TK_END); t = t->next)
-            if (!(t->flags & (TK_USED | TK_DELIM)) && (t->len > 0 || (t->flags & (TK_APOS | TK_QUOT))))
-                return true;
-        return false;
-    }
-    CN* node() { return c_.cncur; }
-    CMV& c() { return c_; }
+    CN* node() { return c().cncur; }
     // The texts of the statement's tokens that are data, in order.
     std::string tokens() {
         std::string s;
-        for (TK* t = c_.tkhead; t && !(t->flags & TK_END); t = t->next) {
+        for (TK* t = c().tkhead; t && !(t->flags & TK_END); t = t->next) {
             if ((t->flags & TK_DELIM) || (t->len == 0 && !(t->flags & (TK_APOS | TK_QUOT)))) continue;
             if (!s.empty()) s += ' ';
             bool q = t->flags & TK_APOS;
@@ -95,10 +52,6 @@ public:
     }
 
 private:
-    GCCB gc_;
-    OPTB opt_;
-    CMV c_;
-    std::deque<std::string> texts_;
     int err_ = 0;
 };
 
