@@ -16,6 +16,19 @@
 
 namespace tvt {
 
+// The listing fields of a run context: the fixed date, the product
+// heading and its underline, the listing named lst (kept alive by the
+// caller).
+inline void prtctx(CMV& c, char (&date)[CBLDATE_LEN], std::string& lst) {
+    std::memcpy(c.eyecatch, "*CM*", 4);
+    std::memset(date, ' ', sizeof date);
+    std::memcpy(date + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
+    c.datep = date;
+    std::strcpy(c.heading, "\n\rTORVALE/L64 3.50");
+    std::memset(c.underline, '-', 16);
+    c.lstname = lst.data();
+}
+
 struct PrtRun {
     GCCB        gc{};
     OPTB        opt{};
@@ -27,16 +40,10 @@ struct PrtRun {
     explicit PrtRun(const std::string& name) {
         dir = tempdir(name);
         lst = dir + "/TORV.LST";
-        std::memcpy(cmv.eyecatch, "*CM*", 4);
+        prtctx(cmv, date, lst);
         cmv.gccb = &gc;
         cmv.optp = &opt;
         opt.reclen = 1;
-        std::memset(date, ' ', sizeof date);
-        std::memcpy(date + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
-        cmv.datep = date;
-        std::strcpy(cmv.heading, "\n\rTORVALE/L64 3.50");
-        std::memset(cmv.underline, '-', 16);
-        cmv.lstname = lst.data();
         cmv.logfp = std::fopen("/dev/null", "w");
         cm = &cmv;
     }

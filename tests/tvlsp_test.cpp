@@ -44,13 +44,7 @@ public:
         lst_ = dir_ + "/TORV.LST";
         log_ = dir_ + "/log";
         CMV& c = st_.c();
-        std::memcpy(c.eyecatch, "*CM*", 4);
-        std::memset(date_, ' ', sizeof date_);
-        std::memcpy(date_ + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
-        c.datep = date_;
-        std::strcpy(c.heading, "\n\rTORVALE/L64 3.50");
-        std::memset(c.underline, '-', 16);
-        c.lstname = lst_.data();
+        tvt::prtctx(c, date_, lst_);
         c.logfp = std::fopen(log_.c_str(), "w");
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd)) cwd_ = cwd;
