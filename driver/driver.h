@@ -319,6 +319,8 @@ extern void (*tvlgg_hook)(CMV* c, int step);
 constexpr int ARG_MAXLINE = 515;    // longest parameter string
 constexpr int ARG_MAXSPAN = 528;    // longest argument span redoarg rejoins
 void  corscan(GCCB* gc, int argc, char** argv);
+bool  helpword(int argc, char** argv);   // the command line asks for the usage text
+void  usage(FILE* out);                  // the usage text
 int   redoarg(CMV* c, int argc, char** argv);
 char* argbeg(char* arg);
 char* rdct(CMV* c, int kind, const char* value, char** name, int* len);

@@ -3,7 +3,7 @@
 // parameter string.
 //
 // Exports: corscan (memory-trace codes, before anything is allocated),
-// redoarg (rejoin split quotes), argbeg (skip leading blanks), rdct (take
+// helpword and usage (torvale -h), redoarg (rejoin split quotes), argbeg (skip leading blanks), rdct (take
 // the value of -ctl, -lst or -log), optscan (the options), cblgcmd (join
 // the arguments into one line).  Called by tvlgg; the parameter string
 // (tvlparm.cpp) uses cblgcmd.  Calls the memory manager and seterr.
@@ -66,6 +66,44 @@ const char* skipblanks(const char* p) {
 }
 
 }  // namespace
+
+// A help word: the whole command line is "-h", "--help" or "-?".  Any
+// other use of these words is a positional value as before.
+bool helpword(int argc, char** argv) {
+    if (argc != 2 || !argv[1]) return false;
+    const char* a = argv[1];
+    return !std::strcmp(a, "-h") || !std::strcmp(a, "--help") || !std::strcmp(a, "-?");
+}
+
+void usage(FILE* out) {
+    static const char kUsage[] =
+        "usage: torvale [options] [positional values] [! statement ! statement ...]\n"
+        "\n"
+        "Control statements come from the file named by -ctl (or <name), else\n"
+        "from the text after the first \"!\" (each \"!\" starts a statement; end\n"
+        "with \"! END\"), else from standard input.\n"
+        "\n"
+        "  -ctl name   read the statements from name\n"
+        "  -lst name   write the listing to name (default: $TVLLST, else TORV.LST)\n"
+        "  -log name   write the log to name (default: standard error)\n"
+        "  -notr       do not trap signals\n"
+        "  -corXX      memory diagnosis: M1, M2, HT, NR, TRn, A4\n"
+        "  -V          print the version and end\n"
+        "  -h, --help  print this text and end\n"
+        "Other words are positional values %1 to %9.\n"
+        "\n"
+        "The listing holds the statements, their messages, the printed records\n"
+        "and the summary.  Messages are read from torvale.msg, site options\n"
+        "from torvale.nam in the current directory.\n"
+        "\n"
+        "Return codes: 0 done; 4 input not read to its end; 5 records truncated\n"
+        "on output; 6 a test met a field outside the record; 8 an action met bad\n"
+        "data; 16 nothing written; 44 error during selection; 48 a file could\n"
+        "not be opened; 52 error in the statements or command line; 88 ended by\n"
+        "a signal; 77, 251, 252 the listing failed; 1 out of memory; any other\n"
+        "value an internal error.\n";
+    std::fputs(kUsage, out);
+}
 
 char* argbeg(char* arg) {
     while (*arg == ' ') ++arg;

@@ -317,6 +317,10 @@ void globals() {
 int exitcode(long long retcd) { return retcd < 0 || retcd > 255 ? 255 : static_cast<int>(retcd); }
 
 int tvlgg(int argc, char** argv) {
+    if (helpword(argc, argv)) {
+        usage(stdout);
+        return 0;
+    }
     globals();
     GCCB gc;
     std::memset(&gc, 0, sizeof gc);
