@@ -236,7 +236,7 @@ int files(CMV* c) {
 
 }  // namespace
 
-// The successor links of the chain (step 4), walking backwards from the
+// The successor links of the chain, walking backwards from the
 // end node; the first node becomes the start of the selection.
 void aalink(CMV* c) {
     CN* end = c->cnend;

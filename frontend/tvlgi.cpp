@@ -176,7 +176,7 @@ void counter(CMV* c, CN* n, bool line) {
     f->pflags |= FP_NUM;
 }
 
-// Step 6 of tvlgi: a class word, or the first operand.
+// The first operand of tvlgi: a class word, or a field.
 int firstop(CMV* c, CN* n) {
     if (char* k = tokfk("NUM,NUMERIC,ALPHA,ALPHANUM,ALPHANUMERIC,HEX,HEXA,HEXADEC,OCT,OCTA,OCTAL")) {
         char u = k[0];
@@ -213,7 +213,7 @@ int firstop(CMV* c, CN* n) {
 // Whether the element tests a counter.
 bool iscounter(const CN* n) { return n->fld1 && (n->fld1->pkind == PK_IN || n->fld1->pkind == PK_LINE); }
 
-// The second operand of setelem3 into slot (step 3).  Returns 0, or the
+// The second operand of setelem3 into slot.  Returns 0, or the
 // error (reported); *done is set when NULL settled the element.
 int secondop(CMV* c, CN* n, FLD** slot, bool* done) {
     if (tokt("P,POS")) {
@@ -274,7 +274,7 @@ int ptropt(CMV* c, CN* n) {
     return 0;
 }
 
-// Step 5 of setelem3: PTR, STEP, REVERSE, the fill character and CASEI,
+// The element options of setelem3: PTR, STEP, REVERSE, the fill character and CASEI,
 // and what they make of a range or search.
 int options(CMV* c, CN* n) {
     if (ptropt(c, n)) return c->errnum;
@@ -315,7 +315,7 @@ bool plainnum(const TK* t) {
     return (c0 >= '0' && c0 <= '9') || c0 == '-' || c0 == '+';
 }
 
-// Step 7 of setelem3: both operands numeric, or both character.
+// The agreement of setelem3: both operands numeric, or both character.
 int agree(CMV* c, CN* n, TK* second) {
     int a1 = isitarit(n->fld1);
     if (c->errnum) return c->errnum;
@@ -343,7 +343,7 @@ int agree(CMV* c, CN* n, TK* second) {
     return seterr(134);
 }
 
-// Step 8 of setelem3: lengths the operands lack.
+// The missing lengths of setelem3: lengths the operands lack.
 int lengths(CN* n) {
     FLD* f1 = n->fld1;
     FLD* f2 = n->fld2;
@@ -429,7 +429,7 @@ int setfltv(FLD* f) {
 
 namespace {
 
-// Step 9: further comparands of a list, each an element joined by AND with
+// A list of comparands: further elements, each joined by AND with
 // the same first operand and file.  An element whose operator is EQ is
 // error 8; so is a single word left over, which would otherwise be
 // reported only as unused.
@@ -460,7 +460,7 @@ int comparands(CMV* c, CN* first) {
     return c->errnum;
 }
 
-// Step 10: a subroutine argument takes the other operand's length.
+// Argument sides: a subroutine argument takes the other operand's length.
 int argsides(CN* n) {
     bool a1 = isarg(n->fld1) && n->fld1->lkind == PK_PCB;
     bool a2 = isarg(n->fld2) && n->fld2->lkind == PK_PCB;
@@ -470,7 +470,7 @@ int argsides(CN* n) {
     return 0;
 }
 
-// Step 11: what is left.  A file-state or counter test takes the file
+// The rest of the statement: a file-state or counter test takes the file
 // definition; a class or counter test a trailing NOT (a second is 225).
 int leftover(CMV* c, CN* n, bool wasnot) {
     bool state = n->typ2 >= CC_DIR && n->typ2 <= CC_EOF;

@@ -742,7 +742,7 @@ int gkpos2(GKWK& w) {
     return chklen(w);
 }
 
-// Step 13: an operand without a length that is not a field: a declared
+// The operand without a length that is not a field: a declared
 // variable, a value, or a literal.
 int gknolen(GKWK& w) {
     CMV* c = w.cmv;
@@ -792,7 +792,7 @@ int gktail(GKWK& w) {
     return 0;
 }
 
-// Step 10: after a position was parsed.
+// After the position: what may follow a parsed position.
 int gkafter(GKWK& w) {
     FLD* f = w.cur;
     long m = w.mode;
@@ -813,7 +813,7 @@ int gkafter(GKWK& w) {
     return gktail(w);
 }
 
-// Step 9: the position expression and what its result means.
+// The position: the position expression and what its result means.
 int gkposition(GKWK& w) {
     CMV* c = w.cmv;
     std::vector<TK*> before;
