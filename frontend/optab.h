@@ -94,9 +94,10 @@ constexpr int TRC_OFF    = 47;  // OP_TRACE: off
 // ---------------------------------------------------------------------------
 
 // Classes: which routine executes a code.  The selection loop switches on
-// the class: file actions run in tvlsf; every other class runs in tvlsp
-// today (arithmetic will run in tvlsa, compress and expand in tvlsx,
-// retiring and control in tvlse and tvlrtn).  ORDER OC
+// the class (act in tvlss.cpp), one case per executing routine: file
+// actions run in tvlsf, every other class runs in tvlsp today.  A routine
+// that takes over a class (arithmetic in tvlsa, say) or a new class (for
+// compress and expand in tvlsx) is one case there.  ORDER OC
 constexpr std::uint8_t OC_NONE    = 0;  // no statement selects the code; nothing executes it
 constexpr std::uint8_t OC_FILE    = 1;  // file action: tvlsf
 constexpr std::uint8_t OC_RECORD  = 2;  // record action: changes data (tvlsp)
@@ -152,7 +153,10 @@ struct OPROW {
 
 // Row 0 holds the words this language knows and the system does not
 // support: they keep code 0.  Rows 1 to 22 are no operations.  The names
-// "-", "o" and "xx" mark unassigned codes.  ORDER CN_TYP2
+// "-", "o" and "xx" mark unassigned codes.  The flag sets of the rows:
+// productive are 24 to 36 and 82 up (READ is not: it only feeds the
+// others), output 24 to 27 and 82 up, a record operand keeps its address
+// from 38 to 88.  The short names below combine them.  ORDER CN_TYP2
 constexpr std::uint32_t kOpPo  = OPF_PROD | OPF_OUTPUT;
 constexpr std::uint32_t kOpPoR = OPF_PROD | OPF_OUTPUT | OPF_RECADR;
 constexpr std::uint32_t kOpNy  = OPF_NOTYET;
