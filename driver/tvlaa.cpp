@@ -141,17 +141,14 @@ int startlinks(CMV* c) {
 
 // Whether an action has an effect outside the record: files, data bases,
 // system commands, printing, logging, tracing.  READ alone does not count.
-bool productive(const CN* n) {
-    if (n->typ1 < CN_NOW || n->typ1 > CN_ELSE) return false;
-    return (n->typ2 >= OP_WRITE && n->typ2 <= OP_TOUCH) || n->typ2 >= 82;
-}
+bool productive(const CN* n) { return isaction(n) && opflag(n->typ2, OPF_PROD); }
 
 // Error 524, 523, 522 over the chain; GOTO, GOSUB, GOTO GET targets.
 void checks(CMV* c) {
     int prod = 0;
     for (CN* n = c->cnhead; n && n != c->cnend; n = n->next) {
         if (productive(n)) prod++;
-        bool cond = n->typ1 >= CN_IF && n->typ1 <= CN_ELSEIF;
+        bool cond = iscond(n);
         if ((cond && ((n->typ2 >= CC_DIR && n->typ2 <= CC_EOF) || (n->fld1 && n->fld1->pkind == PK_IN))) ||
             (!cond && n->typ2 == OP_FLAG))
             err523(c, n);

@@ -64,9 +64,9 @@ int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes 
 //     address and the room left in the record; the selection loop judges
 //     the element (and counts the failed test: scbad never does for
 //     conditions, so that one evaluation counts once);
-//   - an action with an operation code from 38 to 88 whose field runs
-//     past the record end: the address is returned with litlen -1 and
-//     rtstat SC_FAIL (return code 8 is already raised).
+//   - an action whose operation code has OPF_RECADR (optab.h) and whose
+//     field runs past the record end: the address is returned with litlen
+//     -1 and rtstat SC_FAIL (return code 8 is already raised).
 // Value operands (@-name values, counters such as IN and LINE) come back
 // as 8 bytes: a native 64-bit integer in rpos, or a double in fval.
 // Length kinds 9 and 11 read the other operand's last resolved length:
@@ -96,11 +96,11 @@ struct CALLF {
     std::int32_t argc;   // number of argument places
 };
 
-// File actions (tvlsf.cpp): operation codes below 37
+// File actions (tvlsf.cpp): the codes of class OC_FILE
 int  tvlsf(CMV* c);
 int  sferr(int number);        // record selection-time message number; 1
 int  datechar(char* out, const char* text, std::int64_t len);  // date text into "0000/00/00 00:00:00"; the year or 0
 long long date2dos(long long* result, const char* tmpl);     // the filled template as local time
 
-// Control, print and log actions (tvlsp.cpp): operation codes 37 and above
+// Control, print and log actions (tvlsp.cpp): the codes of the other classes
 int  tvlsp(CMV* c);

@@ -62,9 +62,7 @@ constexpr char kNoDsn[] = "noDSN";    // DSN with no current file
 
 CMV* ctx(const FLD* f) { return f && f->owner ? f->owner : cm; }
 
-bool isaction(const CMV* c) { return c->cncur && c->cncur->typ1 >= CN_NOW && c->cncur->typ1 <= CN_ELSE; }
-bool iscond(const CMV* c) { return c->cncur && c->cncur->typ1 >= CN_IF && c->cncur->typ1 <= CN_ELSEIF; }
-int  opcode(const CMV* c) { return c->cncur ? c->cncur->typ2 : 0; }
+int opcode(const CMV* c) { return c->cncur ? c->cncur->typ2 : 0; }
 
 // Whether [a, a+n) lies inside [base, base+len).
 bool within(U a, long long n, const unsigned char* base, long long len) {
@@ -113,7 +111,7 @@ int scbad(FLD* f) {
     if (!f) return -1;
     CMV* c = ctx(f);
     scmark(f);
-    if (c && isaction(c)) setret(8);
+    if (c && isaction(c->cncur)) setret(8);
     return -1;
 }
 
@@ -280,12 +278,16 @@ unsigned char* dclstore(const CMV* c, const DCL* d) {
 // MULT or DIV only reads.
 bool unsetok(const CMV* c, const FLD* term, const FLD* owner) {
     if (term->lkind == 15) return true;
-    if (iscond(c) && valop(c, owner)) return true;
+    if (iscond(c->cncur) && valop(c, owner)) return true;
     if (owner->pflags & FP_MATCHL) return true;
-    int op = opcode(c);
-    if (isaction(c) && op >= OP_ADD && op <= OP_DIV)
-        return owner != c->cncur->fld1 || (term->pflags & FP_MORE);
-    return false;
+    if (!isaction(c->cncur)) return false;
+    switch (c->cncur->typ2) {
+    case OP_ADD:
+    case OP_SUB:
+    case OP_MULT:
+    case OP_DIV: return owner != c->cncur->fld1 || (term->pflags & FP_MORE);
+    default:     return false;
+    }
 }
 
 int ptrterm(CMV* c, FLD* term, FLD* owner, TERM* v) {
@@ -466,7 +468,7 @@ int argterm(CMV* c, FLD* term, FLD* owner, TERM* v) {
         }
     }
     if (!arg) {
-        bool left = isaction(c) && c->cncur->fld1 == owner;
+        bool left = isaction(c->cncur) && c->cncur->fld1 == owner;
         scmark(owner);
         std::memcpy(owner->ibuf, kNoArg, sizeof kNoArg);
         owner->lit = reinterpret_cast<unsigned char*>(owner->ibuf);
@@ -742,8 +744,8 @@ long long roomat(const CMV* c, U a, long long p, long long len) {
 }
 
 // A record position (count 0): clipped at the record end.  A condition
-// gets null without a failure mark; the record actions from 38 to 88 see a
-// failure with the address; other actions go on with the room left.
+// gets null without a failure mark; the actions whose code has OPF_RECADR
+// see a failure with the address; other actions go on with the room left.
 unsigned char* screcord(CMV* c, FLD* f, U a, long long len, long long p) {
     f->pflags &= ~FP_OUTSIDE;
     if (p < 0 || !c->currec) return scbad(f), nullptr;
@@ -751,12 +753,11 @@ unsigned char* screcord(CMV* c, FLD* f, U a, long long len, long long p) {
     if (room >= len) return done(f, a, len, p + 1);
     c->reqlen = len;
     if (room < 0 || (room == 0 && c->curlen != 0)) return scbad(f), nullptr;
-    if (iscond(c)) {
+    if (iscond(c->cncur)) {
         done(f, a, room, p + 1);
         return nullptr;
     }
-    int op = opcode(c);
-    if (isaction(c) && op >= 38 && op <= 88) {
+    if (isaction(c->cncur) && opflag(opcode(c), OPF_RECADR)) {
         scbad(f);
         f->lit = reinterpret_cast<unsigned char*>(a);
         return f->lit;
@@ -840,10 +841,12 @@ unsigned char* tvlsc(FLD* f) {
 // Declared variables
 // ---------------------------------------------------------------------------
 
-// The value of a declared numeric variable as a 64-bit integer: 0, or 1
-// when its bytes do not convert (or its storage does not exist).
-int dcl2lonb(long long* result, const DCL* d) {
-    const auto* s = reinterpret_cast<const char*>(dclstore(cm, d));
+namespace {
+
+// The value of a declared numeric variable of run c as a 64-bit integer:
+// 0, or 1 when its bytes do not convert (or its storage does not exist).
+int dclint(const CMV* c, long long* result, const DCL* d) {
+    const auto* s = reinterpret_cast<const char*>(dclstore(c, d));
     if (!s || d->len < 1 || d->len > CV_LENMASK) return 1;
     int n = static_cast<int>(d->len);
     switch (d->type) {
@@ -861,11 +864,18 @@ int dcl2lonb(long long* result, const DCL* d) {
     }
 }
 
+}  // namespace
+
+// A declared variable names no run: its storage is found through the
+// run in hand.
+int dcl2lonb(long long* result, const DCL* d) { return dclint(cm, result, d); }
+
 // The value of f's declared variable as a double: 0, or 1 when its bytes
 // do not convert.
 int dcl2flt(double* result, const FLD* f) {
     const DCL* d = f->dcl;
-    const auto* s = d ? reinterpret_cast<const char*>(dclstore(cm, d)) : nullptr;
+    const CMV* c = ctx(f);
+    const auto* s = d ? reinterpret_cast<const char*>(dclstore(c, d)) : nullptr;
     if (!s || d->len < 1 || d->len > CV_LENMASK) return 1;
     int n = static_cast<int>(d->len);
     char out[8];
@@ -875,7 +885,7 @@ int dcl2flt(double* result, const FLD* f) {
     case FD_INT64:
     case FD_BIN: {
         long long v = 0;
-        if (dcl2lonb(&v, d)) return 1;
+        if (dclint(c, &v, d)) return 1;
         *result = static_cast<double>(v);
         return 0;
     }

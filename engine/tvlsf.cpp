@@ -7,7 +7,7 @@
 // Exports: tvlsf (the action), sferr (record and print a selection-time
 // message), datechar (date text into its template), date2dos (template to
 // local time).
-// Called by: the selection loop (do_then) for operation codes below 37.
+// Called by: the selection loop (do_then) for the codes of class OC_FILE.
 // Calls: cblfio, tvlsc (record, INTO and time operands), setcir, setret,
 // atupdv (the default-length variable), seterr and tvlerr, utime, mktime.
 //

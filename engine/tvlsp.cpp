@@ -1,12 +1,12 @@
-// Control, print and log actions: tvlsp executes the actions with
-// operation code 37 and above that steer the statement walk (GOTO, GOTO
+// Control, print and log actions: tvlsp executes the actions of the
+// classes other than file actions (optab.h) that steer the walk (GOTO, GOTO
 // GET, START, SUSP, EOJ, CANCEL) and that print (PRINT, PLOG, LOG, SPACE,
 // LINE), and tells the selection loop how the walk goes on through its
 // result code (ACT_* in engine.h).
 //
 // Exports: tvlsp (engine.h).
 // Called by: the selection loop, for the current node (CMV.cncur) of an
-// action whose operation code is 37 or above.
+// action whose code is of a class other than OC_FILE.
 // Calls: tvlsc (operands), tvlprt (the listing and the log), seterr and
 // tvlerr (message 513), errlogic (an operation code this module does not
 // execute: 27009).

@@ -1,7 +1,8 @@
 // Selection loop: walks the compiled statement chain once per input cycle.
 // Condition elements send the walk to their true or false successor;
-// actions run (file actions in tvlsf, the others in tvlsp) and their result
-// code steers the walk.  The loop ends at end of input, when an action
+// actions run in the routine of their class in the operation-code table
+// (file actions in tvlsf, the others in tvlsp) and their result code
+// steers the walk.  The loop ends at end of input, when an action
 // ends the run, when no productive statement is left, when a signal was
 // caught during selection, or when the walk keeps looping without reading
 // (two cycles that read nothing, or 2^25 nodes since the last READ).
@@ -16,7 +17,8 @@
 // Calls: tvlsc (operands), tvlsf, tvlsp, cblfio (closing a finished member
 // of a concatenation), atupdv/atupdp (@-names), the conversions of the
 // run-time library (numeric comparison), seterr/tvlerr (messages 566 and
-// 590), errlogic.
+// 590), errlogic (22001 to 22005: a fault of our own code, such as 22003,
+// an action whose code has no executing class).
 //
 // Divisions: return code and current record; retiring nodes; comparison
 // primitives; numeric comparison; condition elements; actions and end of
@@ -55,14 +57,6 @@ long long cycreads = 0;  // READ actions run in the current input cycle
 long long sinceread = 0; // nodes walked since the last READ
 constexpr long long kWalkMax = 1LL << 25;  // nodes a walk may take without reading
 
-// Lower-case fold of every byte.  ORDER byte
-constexpr std::array<unsigned char, 256> kLower = [] {
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
-    return t;
-}();
-static_assert(kLower.size() == 256);
-
 // Characters a numeric text may hold: 1 digit, 2 blank, 3 comma, 4 point,
 // 5 sign.  ORDER byte
 constexpr std::array<unsigned char, 256> kNumCls = [] {
@@ -74,9 +68,6 @@ constexpr std::array<unsigned char, 256> kNumCls = [] {
     t['+'] = t['-'] = 5;
     return t;
 }();
-
-bool iscond(const CN* n) { return n->typ1 >= CN_IF && n->typ1 <= CN_ELSEIF; }
-bool isaction(const CN* n) { return n->typ1 >= CN_NOW && n->typ1 <= CN_ELSE; }
 
 }  // namespace
 
@@ -156,7 +147,7 @@ int anyleft(CMV* c) {
     for (CN* m = c->cnhead; m && m != c->cnend; m = m->next) {
         if (!isaction(m) || (m->rflags & CNR_RETIRED)) continue;
         if (m->typ2 == OP_READ) rd = rd || m->selid > 0;
-        else if (m->typ2 < 37 || m->typ2 > 81) prod = true;
+        else if (opflag(m->typ2, OPF_PROD)) prod = true;
     }
     return rd && prod ? 1 : 0;
 }
@@ -183,7 +174,7 @@ int memicmp(const void* a, const void* b, std::int64_t n) {
     auto p = static_cast<const unsigned char*>(a);
     auto q = static_cast<const unsigned char*>(b);
     for (std::int64_t i = 0; i < n; ++i)
-        if (kLower[p[i]] != kLower[q[i]]) return kLower[p[i]] - kLower[q[i]];
+        if (ttab_lc[p[i]] != ttab_lc[q[i]]) return ttab_lc[p[i]] - ttab_lc[q[i]];
     return 0;
 }
 
@@ -194,7 +185,7 @@ const unsigned char* s1eq(const unsigned char* first, const unsigned char* last,
     bool casei = cm && cm->cncur && (cm->cncur->cflags & CF_CASEI);
     if (casei) {
         for (const unsigned char* p = first; p <= last; ++p)
-            if (kLower[*p] == kLower[s[0]] && memicmp(p, s, len) == 0) return p;
+            if (ttab_lc[*p] == ttab_lc[s[0]] && memicmp(p, s, len) == 0) return p;
         return nullptr;
     }
     const unsigned char* p = first;
@@ -236,7 +227,7 @@ int charcmp(const CN* n, const unsigned char* a, std::int64_t la, const unsigned
     if (r != 0 || la == lb) {
         if (r != 0)
             for (std::int64_t i = 0; i < k; ++i)
-                if (casei ? kLower[a[i]] != kLower[b[i]] : a[i] != b[i]) {
+                if (casei ? ttab_lc[a[i]] != ttab_lc[b[i]] : a[i] != b[i]) {
                     *diff = i;
                     break;
                 }
@@ -807,6 +798,19 @@ bool result(CMV* c, CN* n, int r) {
     }
 }
 
+// Run the action n by its class: one case per executing routine.
+int act(CMV* c, const CN* n) {
+    switch (opclass(n->typ2)) {
+    case OC_FILE:    return tvlsf(c);
+    case OC_RECORD:
+    case OC_ARITH:
+    case OC_CONV:
+    case OC_CONTROL:
+    case OC_PRINT:   return tvlsp(c);
+    default:         errlogic(22003);  // no routine executes the code
+    }
+}
+
 }  // namespace
 
 int do_then(CMV* c) {
@@ -829,7 +833,7 @@ int do_then(CMV* c) {
         n->cnt++;
         if (n->limit > 0 && n->cnt >= n->limit && !tvlse(c)) startsw = -1;
         unsigned char* rec = c->currec;
-        int r = n->typ2 >= 37 ? tvlsp(c) : tvlsf(c);
+        int r = act(c, n);
         if ((n->gkflags & CN_GK_LRECL) && c->currec != rec) setdl(c, c->curlen);
         if (result(c, n, r)) return 0;
         c->cncur = n;

@@ -4,6 +4,8 @@
 // steps that build their parsers fill in routines, not move records around;
 // members are added by the module that first needs them.
 #pragma once
+#include "frontend/optab.h"
+
 #include <cstdint>
 #include <type_traits>
 
@@ -100,8 +102,8 @@ struct CN {
     std::int16_t collast;   // column (from 1) of the last token's end
     char*        srctext;   // saved text of the statement's first line (statement input)
     CN*          prev;    // previous node of the statement chain
-    std::int32_t sub;     // second code: alignment 43/44/45, STACK 34/35, FLAG 27/28/29,
-                          // TRACE 46/47, LINE 9, SPACE 8, print type (CN_TYP3) of print operations
+    std::int32_t sub;     // second code (optab.h): alignment AL_*, STACK STK_*, FLAG FLG_*,
+                          // TRACE TRC_*, LINE 9, SPACE 8, print type (CN_TYP3) of print operations
     std::int32_t arg;     // conversion code, line count, SLEEP seconds, or CALL argument count
     void**       callv;   // CALL: argument addresses, one more than the arguments (tag "call")
     FLD*         reply;   // reply field of CP and of LOG with REPLY
@@ -149,60 +151,14 @@ constexpr std::uint32_t CN_OPF_CLEAR = 0x80;      // LOG with CLEAR
 constexpr std::uint32_t CN_OPF_REPLY = 0x100;     // LOG with REPLY
 constexpr std::uint32_t CN_OPF_MULTI = 0x400000;  // several operands
 
-// CN_TYP2: operation codes of actions.  ORDER CN_TYP2
-constexpr int OP_READ    = 23;  // READ, RD, IN, INPUT, INP, GET
-constexpr int OP_WRITE   = 24;  // WRITE, WR, OUTPUT, OUT, PUT; any statement no rule takes
-constexpr int OP_REPL    = 25;  // REPL, REPLACE, REWRITE, UPD, UPDATE
-constexpr int OP_INSERT  = 26;  // INS, ISRT, INSERT
-constexpr int OP_DELETE  = 27;  // DEL, DELETE, DLET
-constexpr int OP_FLUSH   = 28;  // FLUSH
-constexpr int OP_DB2     = 31;  // DB2
-constexpr int OP_ODBC    = 32;  // ODBC
-constexpr int OP_OPEN    = 33;  // OPEN
-constexpr int OP_CLOSE   = 34;  // CLOSE
-constexpr int OP_TOUCH   = 36;  // TOUCH, UTIME
-constexpr int OP_ATSET   = 40;  // @name = value
-constexpr int OP_SPECIAL = 41;  // L, LEN, LRECL, RC, RETCD, ... = value
-constexpr int OP_RANDOM  = 43;  // GEN, GENERATE, RANDOM
-constexpr int OP_ARITH   = 44;  // arithmetic assignment
-constexpr int OP_ADD     = 45;  // ADD
-constexpr int OP_SUB     = 46;  // SUB, SUBTRACT
-constexpr int OP_MULT    = 47;  // MULT, MULTIPLY
-constexpr int OP_DIV     = 48;  // DIV, DIVIDE
-constexpr int OP_MOVE    = 49;  // MOVE
-constexpr int OP_ASSIGN  = 50;  // ASSGN, LET, MOD, P, POS; a declared name
-constexpr int OP_ALIGN   = 51;  // CENTRE, CENTER, LEFT, RIGHT, ADJC, ADJL, ADJR
-constexpr int OP_CMPRS   = 52;  // CMPRS, COMPRESS
-constexpr int OP_EXPAND  = 53;  // EXPAND, EXPND, XPND, XPAND
-constexpr int OP_TRAN    = 54;  // TR, TRAN, UPPER, LOWER, CVA, CVE
-constexpr int OP_CONV    = 55;  // CVxy, PACK, PK, PACKB, UNPK, UNPKB
-constexpr int OP_CVDT    = 56;  // CVDT, CVDATE
-constexpr int OP_CHOP    = 57;  // CHOP, PARSE
-constexpr int OP_CHANGE  = 58;  // C, CH, CHG, CHANGE
-constexpr int OP_GOSUB   = 59;  // GOSUB, DO, PERFORM
-constexpr int OP_RETURN  = 60;  // RET, RETURN
-constexpr int OP_GOBOF   = 61;  // GOTO BOF
-constexpr int OP_GOTO    = 62;  // GOTO, GO TO
-constexpr int OP_GOGET   = 63;  // GG, GOTO GET
-constexpr int OP_FLAG    = 64;  // FLAG, SIGNAL
-constexpr int OP_SPACE   = 68;  // SPACE
-constexpr int OP_LINE    = 69;  // LINE
-constexpr int OP_SLEEP   = 70;  // SLEEP
-constexpr int OP_DUMP    = 71;  // GOTO DUMP
-constexpr int OP_PDUMP   = 72;  // PDUMP, GOTO PDUMP
-constexpr int OP_SUSP    = 73;  // SUSP
-constexpr int OP_START   = 74;  // START
-constexpr int OP_EOJ     = 75;  // EOJ, STOP, GOTO EOJ
-constexpr int OP_CALL    = 76;  // CALL
-constexpr int OP_CANCEL  = 83;  // CANCEL, GOTO CANCEL
-constexpr int OP_XV      = 84;  // EXV, EXECV, XV
-constexpr int OP_CP      = 85;  // CP (not supported)
-constexpr int OP_SYS     = 86;  // CMS, DOS, SYS, SYSTEM, TSO, UNIX
-constexpr int OP_STACK   = 87;  // STACK
-constexpr int OP_PRINT   = 89;  // PR, PRT, PRINT, SYSPRINT
-constexpr int OP_PLOG    = 90;  // PLOG
-constexpr int OP_LOG     = 91;  // LOG, WTO, TERM, SYSLOG
-constexpr int OP_TRACE   = 94;  // TRACE, TRC
+// CN_TYP2: the operation codes (OP_*) and their property table are in
+// frontend/optab.h.
+
+// The statement kind of a node: an action (NOW, THEN, ELSE) or a
+// condition element (IF, AND, OR, THEN IF, ELSE IF).  A null node is
+// neither.
+inline bool isaction(const CN* n) { return n && n->typ1 >= CN_NOW && n->typ1 <= CN_ELSE; }
+inline bool iscond(const CN* n) { return n && n->typ1 >= CN_IF && n->typ1 <= CN_ELSEIF; }
 
 // CN.gkflags: facts the operand parsers note on the statement node.
 constexpr std::uint32_t CN_GK_TYPE   = 0x01;  // a TYPE word was written (simple form)

@@ -15,7 +15,8 @@
 //
 // Divisions: token helpers; EQU entries; substitution and re-joining of
 // split words; labels; the node and the sequence check; the operation
-// words; the small statements; print types; the steps of tvlctla.
+// words (looked up in the word lists of the operation-code table,
+// optab.h); the small statements; print types; the steps of tvlctla.
 //
 // Statement kinds and selection numbers, for the statements
 //     READ IN / IF POS 1 EQ 'A' / THEN PRINT / THEN WRITE OUT
@@ -26,6 +27,7 @@
 #include "driver/driver.h"
 #include "report/report.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -538,121 +540,54 @@ int stmtseq(CMV* c) {
 
 namespace {
 
-// How the arguments of an operation are analysed.  ORDER HOW
-enum class How : std::uint8_t {
-    File,    // optional FILE or F, then the file definition
-    Ga,      // operation arguments
-    None,    // no arguments
-    Go,      // GO: TO must follow, then as GOTO
-    Goto,    // GET, EOJ, CANCEL, DUMP, PDUMP, BOF or a label
-    Label,   // a label (GOSUB, DO, PERFORM)
-    Line,    // LINE, SPACE: a count
-    Sleep,   // SLEEP: a count and a unit
-    Print,   // PRINT, PLOG, LOG: print options
-    Stack,   // FIFO or LIFO
-    Flag,    // a condition word, then the file
-    Trace,   // ON or OFF, or a file
-    Call,    // the routine, then its operands
-    Start,   // START
-    Susp,    // SUSP
-    Cp,      // CP: not supported, reads its REPLY field
-    Unsup,   // a word of this language that the system does not support
+// An operation word found in the property table: its row and the entry
+// of the row's word list it matched.
+struct OPHIT {
+    const OPROW* row;    // the row, null when the word is no operation word
+    OPWORD       entry;  // the entry: its second code, the word that must follow
 };
 
-// One operation word: the word, CN_TYP2, the second code, the argument
-// code, how its arguments are analysed, and whether the selection loop
-// cannot run it yet (error 1, the word blamed).
-struct OPW {
-    const char*  word;
-    std::int16_t op;
-    std::int16_t sub;
-    std::int16_t arg;
-    How          how;
-    bool         notyet;
-};
-
-constexpr OPW kOps[] = {
-    {"ADD", 45, 0, 0, How::Ga, false},        {"ASSGN", 50, 0, 0, How::Ga, false},
-    {"ADJC", 51, 43, 0, How::Ga, false},      {"ADJL", 51, 44, 0, How::Ga, false},
-    {"ADJR", 51, 45, 0, How::Ga, false},      {"CVDT", 56, 0, 0, How::Ga, false},
-    {"CVDATE", 56, 0, 0, How::Ga, false},     {"CALL", 76, 0, 0, How::Call, true},
-    {"CANCEL", 83, 0, 0, How::None, false},   {"CENTRE", 51, 43, 0, How::Ga, false},
-    {"CENTER", 51, 43, 0, How::Ga, false},    {"CHKP", 0, 0, 0, How::Unsup, false},
-    {"C", 58, 0, 0, How::Ga, false},          {"CH", 58, 0, 0, How::Ga, false},
-    {"CHG", 58, 0, 0, How::Ga, false},        {"CHANGE", 58, 0, 0, How::Ga, false},
-    {"CHOP", 57, 0, 0, How::Ga, false},       {"CLOSE", 34, 0, 0, How::File, false},
-    {"CMPRS", 52, 0, 0, How::Ga, false},      {"CMS", 86, 0, 0, How::None, true},
-    {"CMSRETCD", 41, 0, 0, How::Ga, false},   {"CP", 85, 0, 0, How::Cp, false},
-    {"COMPRESS", 52, 0, 0, How::Ga, false},   {"DIFF", 41, 0, 0, How::Ga, false},
-    {"DIV", 48, 0, 0, How::Ga, false},        {"DIVIDE", 48, 0, 0, How::Ga, false},
-    {"DO", 59, 0, 0, How::Label, true},       {"DOS", 86, 0, 0, How::None, true},
-    {"DEL", 27, 0, 0, How::File, false},      {"DELETE", 27, 0, 0, How::File, false},
-    {"DLET", 27, 0, 0, How::File, false},     {"DB2", 31, 0, 0, How::File, false},
-    {"EOJ", 75, 0, 0, How::None, false},      {"ET", 0, 0, 0, How::Unsup, false},
-    {"EXIT", 0, 0, 0, How::Unsup, false},     {"EXPAND", 53, 0, 0, How::Ga, false},
-    {"EXPND", 53, 0, 0, How::Ga, false},      {"EXV", 84, 0, 0, How::Ga, false},
-    {"EXECV", 84, 0, 0, How::Ga, false},      {"F", 24, 0, 0, How::File, false},
-    {"FILE", 24, 0, 0, How::File, false},     {"FLAG", 64, 0, 0, How::Flag, true},
-    {"FLUSH", 28, 0, 0, How::File, false},    {"GG", 63, 0, 0, How::None, false},
-    {"GO", 62, 0, 0, How::Go, false},         {"GOSUB", 59, 0, 0, How::Label, true},
-    {"GOTO", 62, 0, 0, How::Goto, false},     {"GET", 23, 0, 0, How::File, false},
-    {"GEN", 43, 0, 0, How::Ga, false},        {"GENERATE", 43, 0, 0, How::Ga, false},
-    {"GHN", 0, 0, 0, How::Unsup, false},      {"GHNP", 0, 0, 0, How::Unsup, false},
-    {"GHU", 0, 0, 0, How::Unsup, false},      {"GN", 0, 0, 0, How::Unsup, false},
-    {"GNP", 0, 0, 0, How::Unsup, false},      {"GU", 0, 0, 0, How::Unsup, false},
-    {"IN", 23, 0, 0, How::File, false},       {"INPUT", 23, 0, 0, How::File, false},
-    {"INP", 23, 0, 0, How::File, false},      {"INS", 26, 0, 0, How::File, false},
-    {"ISRT", 26, 0, 0, How::File, false},     {"INSERT", 26, 0, 0, How::File, false},
-    {"L", 41, 0, 0, How::Ga, false},          {"LEN", 41, 0, 0, How::Ga, false},
-    {"LRECL", 41, 0, 0, How::Ga, false},      {"LEFT", 51, 44, 0, How::Ga, false},
-    {"LET", 50, 0, 0, How::Ga, false},        {"LINE", 69, 9, 0, How::Line, false},
-    {"LOAD", 0, 0, 0, How::Unsup, false},     {"LOWER", 54, 0, 0, How::Ga, false},
-    {"MOVE", 49, 0, 0, How::Ga, false},       {"MOD", 50, 0, 0, How::Ga, false},
-    {"MULT", 47, 0, 0, How::Ga, false},       {"MULTIPLY", 47, 0, 0, How::Ga, false},
-    {"MARC", 0, 0, 0, How::Unsup, false},     {"OPEN", 33, 0, 0, How::File, false},
-    {"ODBC", 32, 0, 0, How::File, false},     {"P", 50, 0, 0, How::Ga, false},
-    {"POS", 50, 0, 0, How::Ga, false},        {"PK", 55, 0, 52, How::Ga, false},
-    {"PACK", 55, 0, 52, How::Ga, false},      {"PACKB", 55, 0, 57, How::Ga, false},
-    {"PARSE", 57, 0, 0, How::Ga, false},      {"PERFORM", 59, 0, 0, How::Label, true},
-    {"PDUMP", 72, 0, 0, How::None, true},     {"RANDOM", 43, 0, 0, How::Ga, false},
-    {"RD", 23, 0, 0, How::File, false},       {"READ", 23, 0, 0, How::File, false},
-    {"REPL", 25, 0, 0, How::File, false},     {"REPLACE", 25, 0, 0, How::File, false},
-    {"REWRITE", 25, 0, 0, How::File, false},  {"RC", 41, 0, 0, How::Ga, false},
-    {"RETCD", 41, 0, 0, How::Ga, false},      {"RETCODE", 41, 0, 0, How::Ga, false},
-    {"RET", 60, 0, 0, How::None, true},       {"RETURN", 60, 0, 0, How::None, true},
-    {"RECSIZE", 41, 0, 0, How::Ga, false},    {"RIGHT", 51, 45, 0, How::Ga, false},
-    {"ROLB", 0, 0, 0, How::Unsup, false},     {"RETCMS", 41, 0, 0, How::Ga, false},
-    {"RETXV", 41, 0, 0, How::Ga, false},      {"RETSYS", 41, 0, 0, How::Ga, false},
-    {"REASCD", 41, 0, 0, How::Ga, false},     {"RETVSAM", 41, 0, 0, How::Ga, false},
-    {"REPLYL", 41, 0, 0, How::Ga, false},     {"SUB", 46, 0, 0, How::Ga, false},
-    {"SUBTRACT", 46, 0, 0, How::Ga, false},   {"SLEEP", 70, 0, 0, How::Sleep, true},
-    {"SPACE", 68, 8, 0, How::Line, false},    {"STACK", 87, 34, 0, How::Stack, true},
-    {"SIGNAL", 64, 0, 0, How::Flag, true},    {"SORT", 0, 0, 0, How::Unsup, false},
-    {"SYNC", 0, 0, 0, How::Unsup, false},     {"SYS", 86, 0, 0, How::None, true},
-    {"SYSTEM", 86, 0, 0, How::None, true},    {"TR", 54, 0, 0, How::Ga, false},
-    {"TRAN", 54, 0, 0, How::Ga, false},       {"TOUCH", 36, 0, 0, How::File, false},
-    {"TSO", 86, 0, 0, How::None, true},       {"TRACE", 94, 0, 0, How::Trace, true},
-    {"TRC", 94, 0, 0, How::Trace, true},      {"UNIX", 86, 0, 0, How::None, true},
-    {"UNPK", 55, 0, 67, How::Ga, false},      {"UNPKB", 55, 0, 147, How::Ga, false},
-    {"UPD", 25, 0, 0, How::File, false},      {"UPDATE", 25, 0, 0, How::File, false},
-    {"UPPER", 54, 0, 0, How::Ga, false},      {"UTIME", 36, 0, 0, How::File, false},
-    {"XV", 84, 0, 0, How::Ga, false},         {"XRST", 0, 0, 0, How::Unsup, false},
-    {"XPND", 53, 0, 0, How::Ga, false},       {"XPAND", 53, 0, 0, How::Ga, false},
-    {"JECL", 0, 0, 0, How::Unsup, false},     {"PR", 89, 0, 0, How::Print, false},
-    {"PRT", 89, 0, 0, How::Print, false},     {"PRINT", 89, 0, 0, How::Print, false},
-    {"PLOG", 90, 0, 0, How::Print, false},    {"SYSLOG", 91, 0, 0, How::Print, false},
-    {"SYSPRINT", 89, 0, 0, How::Print, false},{"STOP", 75, 0, 0, How::None, false},
-    {"START", 74, 0, 0, How::Start, false},   {"SUSP", 73, 0, 0, How::Susp, false},
-    {"LOG", 91, 0, 0, How::Print, false},     {"WTO", 91, 0, 0, How::Print, false},
-    {"TERM", 91, 0, 0, How::Print, false},
-};
-
-const OPW* opfind(const TK* t) {
-    if (!isword(t) || (t->flags & TK_PIECE)) return nullptr;
-    for (const OPW& w : kOps)
-        if (same(t, w.word)) return &w;
-    return nullptr;
+// The operation word t: the row of the property table whose word list
+// holds it.  The rows are searched in code order; no word is in two rows.
+OPHIT opfind(const TK* t) {
+    OPHIT h{};
+    if (!isword(t) || (t->flags & TK_PIECE)) return h;
+    for (const OPROW& r : kOptab)
+        for (const char* p = opwnext(r.words, &h.entry); p; p = opwnext(p, &h.entry))
+            if (t->len == h.entry.len && std::memcmp(t->text, h.entry.word, t->len) == 0) {
+                h.row = &r;
+                return h;
+            }
+    return h;
 }
+
+// Whether the word list holds the word w of len bytes.
+constexpr bool haskw(const char* list, const char* w, int len) {
+    OPWORD e{};
+    for (const char* p = opwnext(list, &e); p; p = opwnext(p, &e)) {
+        bool same = e.len == len;
+        for (int i = 0; same && i < len; ++i) same = e.word[i] == w[i];
+        if (same) return true;
+    }
+    return false;
+}
+
+// The file keyword that may open the arguments of a file statement.
+constexpr char kFileKw[] = "FILE,F";
+
+// The words of an explicit WRITE: the words of the WRITE row but the file
+// keyword.  now_rtn takes them before any name is looked at.
+constexpr auto kWriteKw = [] {
+    std::array<char, 64> out{};
+    std::size_t n = 0;
+    OPWORD w{};
+    for (const char* p = opwnext(optab(OP_WRITE).words, &w); p; p = opwnext(p, &w)) {
+        if (haskw(kFileKw, w.word, w.len)) continue;
+        if (n) out[n++] = ',';
+        for (int i = 0; i < w.len; ++i) out[n++] = w.word[i];
+    }
+    return out;
+}();
 
 // A declared variable of that name.  Declarations are not built yet, so
 // there is none.
@@ -724,7 +659,7 @@ void reply_rtn(CMV* c, CN* n) {
 // File operations: an optional FILE or F, then the file definition.
 void setopio(CMV* c, CN* n) {
     tkc = firstdata(c);
-    tokt("FILE,F");
+    tokt(kFileKw);
     n->file = tvlfa(c);
 }
 
@@ -737,7 +672,7 @@ void goto_rtn(CMV* c, CN* n) {
     if (char* k = tokt("GET,EOJ,CANCEL,DUMP,PDUMP,BOF")) {
         for (const auto& g : kTargets)
             if (eq(k, g.word)) n->typ2 = g.op;
-        if (n->typ2 == OP_DUMP || n->typ2 == OP_PDUMP || n->typ2 == OP_GOBOF) blame(c, c->tkcur, 1);
+        if (opflag(n->typ2, OPF_NOTYET)) blame(c, c->tkcur, 1);
         return;
     }
     n->typ2 = OP_GOTO;
@@ -759,7 +694,7 @@ void line_rtn(CMV* c, CN* n) {
     int depth = c->optp && c->optp->pagedepth > 0 ? c->optp->pagedepth : 58;
     if (v > depth || v >= 256) {
         n->typ2 = OP_LINE;
-        n->sub = 9;
+        n->sub = PT_SKIPTO;
         v = 1;
     }
     n->arg = static_cast<std::int32_t>(v);
@@ -789,14 +724,14 @@ void flag_rtn(CMV* c, CN* n) {
         blame(c, firstdata(c) ? firstdata(c) : c->tkcur, 121);
         return;
     }
-    n->sub = eq(k, "EODSK") || eq(k, "EODISK") ? 29 : (eq(k, "EOD") || eq(k, "EODIR")) ? 28 : 27;
+    n->sub = eq(k, "EODSK") || eq(k, "EODISK") ? FLG_EODSK : (eq(k, "EOD") || eq(k, "EODIR")) ? FLG_EOD : FLG_EOM;
     setopio(c, n);
 }
 
 // TRACE: ON or OFF, with an optional statement field; or a file.
 void trace_rtn(CMV* c, CN* n) {
     if (char* k = tokt("ON,OFF")) {
-        n->sub = eq(k, "ON") ? 46 : 47;
+        n->sub = eq(k, "ON") ? TRC_ON : TRC_OFF;
         if (kwfind(c, "STMT,STMTS,STATEMENT")) fieldlist(c, &n->operands, AT_KIND_SEND, kAnyCount);
         return;
     }
@@ -859,32 +794,35 @@ void cat_rtn(CMV* c) {
     tvlfa(c);
 }
 
-// The arguments of the operation word w in node n.
-void args_rtn(CMV* c, CN* n, const OPW& w, TK* word) {
-    if (w.notyet || w.how == How::Unsup || w.how == How::Cp) blame(c, word, 1);
-    switch (w.how) {
-        case How::File: setopio(c, n); break;
-        case How::Ga: tvlga(c, n->typ2); break;
-        case How::None: break;
-        case How::Go:
-            if (!tokt("TO")) blame(c, firstdata(c) ? firstdata(c) : word, 18);
+// The arguments of the operation word h (token word) in node n.
+void args_rtn(CMV* c, CN* n, const OPHIT& h, TK* word) {
+    if (h.row->flags & OPF_NOTYET) blame(c, word, 1);
+    switch (h.row->how) {
+        case OPHOW::None: break;
+        case OPHOW::File: setopio(c, n); break;
+        case OPHOW::Ga: tvlga(c, n->typ2); break;
+        case OPHOW::Goto:
+            if (h.entry.next) {  // GO: TO must follow
+                char next[16] = {};
+                std::memcpy(next, h.entry.next, h.entry.nextlen < 15 ? h.entry.nextlen : 15);
+                if (!tokt(next)) blame(c, firstdata(c) ? firstdata(c) : word, 18);
+            }
             goto_rtn(c, n);
             break;
-        case How::Goto: goto_rtn(c, n); break;
-        case How::Label: n->label = labmake(c, 'G', firstdata(c)); break;
-        case How::Line: line_rtn(c, n); break;
-        case How::Sleep: sleep_rtn(c, n); break;
-        case How::Print: prt_rtn(c, n); break;
-        case How::Stack: n->sub = eq(tokt("FIFO,LIFO"), "LIFO") ? 35 : 34; break;
-        case How::Flag: flag_rtn(c, n); break;
-        case How::Trace: trace_rtn(c, n); break;
-        case How::Call: n->file = tvlfa(c); break;
-        case How::Start: startsw = 1; break;
-        case How::Susp: c->stmtsw |= CM_STMT_SUSP; break;
-        case How::Cp:
+        case OPHOW::Label: n->label = labmake(c, 'G', firstdata(c)); break;
+        case OPHOW::Line: line_rtn(c, n); break;
+        case OPHOW::Sleep: sleep_rtn(c, n); break;
+        case OPHOW::Print: prt_rtn(c, n); break;
+        case OPHOW::Stack: n->sub = eq(tokt("FIFO,LIFO"), "LIFO") ? STK_LIFO : STK_FIFO; break;
+        case OPHOW::Flag: flag_rtn(c, n); break;
+        case OPHOW::Trace: trace_rtn(c, n); break;
+        case OPHOW::Call: n->file = tvlfa(c); break;
+        case OPHOW::Start: startsw = 1; break;
+        case OPHOW::Susp: c->stmtsw |= CM_STMT_SUSP; break;
+        case OPHOW::Cp:
             if (kwfind(c, "REPLY,REP,INTO")) reply_rtn(c, n);
             break;
-        case How::Unsup: break;
+        case OPHOW::Unsup: break;
     }
 }
 
@@ -893,7 +831,7 @@ void now_rtn(CMV* c, int kind) {
     CN* n = c->cncur;
     if (kind == CN_THEN && c->lastkind == CN_NOW) kind = CN_NOW;
     n->typ1 = kind;
-    if (tokt("WR,WRITE,OUTPUT,OUT,PUT")) {
+    if (tokt(kWriteKw.data())) {
         // An explicit WRITE names its file next, whatever the word.
         n->typ2 = OP_WRITE;
         setopio(c, n);
@@ -916,12 +854,12 @@ void now_rtn(CMV* c, int kind) {
         tvlga(c, OP_ASSIGN);
         return;
     }
-    if (const OPW* w = opfind(t)) {
+    if (OPHIT h = opfind(t); h.row) {
         take(t);
-        n->typ2 = w->op;
-        n->sub = w->sub;
-        n->arg = w->arg;
-        args_rtn(c, n, *w, t);
+        n->typ2 = h.row->code;
+        n->sub = (h.row->flags & OPF_ARG) ? 0 : h.entry.second;
+        n->arg = (h.row->flags & OPF_ARG) ? h.entry.second : 0;
+        args_rtn(c, n, h, t);
         return;
     }
     if (int code = isword(t) && !(t->flags & TK_PIECE) ? cvxx_kwd(t->text, t->len) : 0) {

@@ -34,14 +34,7 @@ static int tokbadn(int e) {
 
 namespace {
 
-// ASCII letters and the upper-case translation, by byte value.
-constexpr auto kUpper = [] {
-    struct T { unsigned char v[256]; } t{};
-    for (int i = 0; i < 256; i++) t.v[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
-    return t;
-}();
-
-bool isletter(unsigned char ch) { return kUpper.v[ch] >= 'A' && kUpper.v[ch] <= 'Z'; }
+bool isletter(unsigned char ch) { return ttab_uc[ch] >= 'A' && ttab_uc[ch] <= 'Z'; }
 
 // The special names: their flags and the standard stream they stand for.
 struct Special {
@@ -57,7 +50,7 @@ constexpr Special kSpecial[] = {
 const Special* special(const char* s, int n) {
     if (n > 6) return nullptr;
     char up[8] = {};
-    for (int i = 0; i < n; i++) up[i] = static_cast<char>(kUpper.v[static_cast<unsigned char>(s[i])]);
+    for (int i = 0; i < n; i++) up[i] = static_cast<char>(ttab_uc[static_cast<unsigned char>(s[i])]);
     for (const Special& sp : kSpecial)
         if (std::strcmp(up, sp.name) == 0) return &sp;
     return nullptr;
@@ -207,7 +200,7 @@ int fnpick(CMV* c, char* out, char* dsn, int* dsnlen) {
 // has marked it as the dummy file; the identifier is upper case.
 void stmtfile(FFREC* f) {
     CMV* c = cm;
-    for (char& ch : f->fileid) ch = static_cast<char>(kUpper.v[static_cast<unsigned char>(ch)]);
+    for (char& ch : f->fileid) ch = static_cast<char>(ttab_uc[static_cast<unsigned char>(ch)]);
     if (f->dflags & DF_INSTREAM) c->stmtsw |= CM_STMT_CARD;
 }
 

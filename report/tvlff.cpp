@@ -72,18 +72,6 @@ constexpr int kDsnMax   = 456; // longest DSN shown
 constexpr int kContDef  = 75;  // continuation column after each line
 constexpr int kNewPage  = 12;  // fewer lines left: the summary starts a new page
 
-// Operation names by operation code minus 23.  ORDER CN_TYP2
-constexpr const char* kOps[] = {
-    "READ", "WR", "UPD", "INS", "DEL", "FLSH", "EXIT", "CALL", "DB2", "ODBC",     // 23-32
-    "OPEN", "CLOS", "FINI", "UTIM", "-", "o", "o", "@z=", "@k=", "-",           // 33-42
-    "gen", "moda", "add", "sub", "mult", "div", "move", "mod", "adj", "cmprs",  // 43-52
-    "xpnd", "tran", "cvxx", "cvdate", "chop", "change", "do", "ret", "bof",     // 53-61
-    "goto", "gg", "flag", "marc", "load", "sort", "space", "line", "sleep",     // 62-70
-    "dump", "pdump", "susp", "start", "eoj", "call", "xx", "xx", "xx", "xx",    // 71-80
-    "xx", "-", "cancel", "xv", "cp", "sys", "stack", "jecl", "pr", "plog",      // 81-90
-    "log", "ckpt", "dummy", "dummr", "quit"};                                  // 91-95
-constexpr int kOpFirst = 23;
-static_assert(sizeof kOps / sizeof kOps[0] == 95 - kOpFirst + 1, "one name per code 23 to 95");
 // Condition kinds 4 to 8 by kind minus 4.
 constexpr const char* kConds[] = {"if ", " a ", "or ", "ti ", "li "};
 
@@ -189,11 +177,6 @@ void newline(SUMS* s, const CN* n, long long total) {
 // Operations, file columns and warnings
 // ---------------------------------------------------------------------------
 
-const char* opname(int code) {
-    if (code < kOpFirst || code > 95) return "####";
-    return kOps[code - kOpFirst];
-}
-
 // The operation of an action node; in operation and statement-detail
 // mode with its detail (label, alignment).
 void sm_set_op(SUMS* s, const CN* n) {
@@ -204,18 +187,18 @@ void sm_set_op(SUMS* s, const CN* n) {
             smstr(s, kColOp3, n->typ1 == CN_THEN ? "  t " : "el  ");
             col = kColOp3t;
         }
-    } else if (s->level == 2 && s->lastend >= kColOp && !(n->typ2 < 37 && n->file)) {
+    } else if (s->level == 2 && s->lastend >= kColOp && !(opclass(n->typ2) == OC_FILE && n->file)) {
         col = s->lastend + 2;  // a further statement of a shared line
     }
     char name[48];
     const char* op = opname(n->typ2);
     if (n->typ2 == OP_RETURN && n->typ1 == CN_NOW) op = "=ret= ";
     if (n->typ2 == OP_ALIGN && s->level >= 2)
-        op = n->sub == 43 ? "centre" : n->sub == 44 ? "left" : n->sub == 45 ? "right" : op;
+        op = n->sub == AL_CENTRE ? "centre" : n->sub == AL_LEFT ? "left" : n->sub == AL_RIGHT ? "right" : op;
     std::snprintf(name, sizeof name, "%-7s", op);
     if ((n->typ2 == OP_GOSUB || n->typ2 == OP_GOTO) && s->level >= 2 && n->label)
         std::snprintf(name, sizeof name, "%s %.31s", op, n->label->name);
-    const FFREC* f = n->typ2 < 37 ? s->file : nullptr;  // the file whose line this is
+    const FFREC* f = opclass(n->typ2) == OC_FILE ? s->file : nullptr;  // the file whose line this is
     if (f && f->ftype == FT_DLI) std::memcpy(name, "DL1 ", 4);
     if (f && (f->fdflags & FDF_CATMEM)) std::memcpy(name, " CAT ", 5);
     smput(s, col, name, static_cast<int>(std::strlen(name)));
@@ -512,11 +495,10 @@ bool shares(const SUMS* s, const CN* n) {
 }
 
 void action(SUMS* s, CN* n) {
-    int op = n->typ2;
     s->file = nullptr;
-    if ((op >= OP_WRITE && op <= OP_DELETE) || op >= 82) s->outtot += n->cnt;
+    if (opflag(n->typ2, OPF_OUTPUT)) s->outtot += n->cnt;
     if (s->level == 0) return;
-    if (op < 37 && n->file) {
+    if (opclass(n->typ2) == OC_FILE && n->file) {
         fileline(s, n);
         return;
     }
@@ -546,8 +528,8 @@ void stmtlines(SUMS* s) {
         s->cmtdone = 0;
         if (s->level >= 2) sm_lab(s, n);
         if (n->typ1 == CN_END) break;
-        if (n->typ1 >= CN_NOW && n->typ1 <= CN_ELSE) action(s, n);
-        else if (n->typ1 >= CN_IF && n->typ1 <= CN_ELSEIF) {
+        if (isaction(n)) action(s, n);
+        else if (iscond(n)) {
             if (s->level > 0) condition(s, n);
         } else {
             errlogic(6602);
