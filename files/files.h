@@ -283,6 +283,8 @@ constexpr std::uint32_t FDF_WRITTEN  = 0x40000;   // record format or length wer
 constexpr std::uint32_t FDF_BWD      = 0x80000;   // read backwards
 constexpr std::uint32_t FDF_FWD      = 0x100000;  // read forwards after a backward use
 constexpr std::uint32_t FDF_PFX      = 0x200000;  // names take the run's data-set prefix
+constexpr std::uint32_t FDF_RUNFILE  = 0x400000;  // one of the run's own files: options, statements,
+                                                  // messages, listing; data-file names never find it
 
 // Block-size markers of BLKSIZE SAME, MAX and UNB, kept in FFREC.bufsize
 // until run preparation settles the size.

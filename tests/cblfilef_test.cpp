@@ -1,5 +1,6 @@
 // File names: every form of a name as written, by open mode; a name
-// reaches the same file whatever statement uses it.
+// reaches the same file whatever statement uses it; data files and the
+// run's own files are apart.
 #include <gtest/gtest.h>
 #include "tests/stmtfix.h"
 #include "tests/testutil.h"
@@ -89,4 +90,26 @@ TEST(fname_of, ReadAndUtimeReachTheSameFile) {
     EXPECT_EQ(std::mktime(&tm), sb.st_mtime);
     EXPECT_FALSE(tvt::exists(dir + "/C:t.txt"));
     tvt::rmtree(dir);
+}
+
+// A data file named like the statement file is a file of its own: WRITE SEL
+// beside -ctl SEL.CTL (once error 26, exit 52), READ fifo beside -ctl
+// fifo.ctl (once read the statements as data).
+TEST(e2e, DataFilesApartFromRunFiles) {
+    struct Row { const char *ctl, *stmts, *out, *want; };
+    const Row kRows[] = {
+        {"SEL.CTL", "READ in.txt\nWRITE SEL\n", "SEL", "D1\nD2\n"},
+        {"fifo.ctl", "READ fifo\nWRITE out.txt\n", "out.txt", "F1\n"},
+    };
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.ctl);
+        std::string dir = tvt::tempdir("fname_apart");
+        tvt::spit(dir + "/in.txt", "D1\nD2\n");
+        tvt::spit(dir + "/fifo", "F1\n");
+        tvt::spit(dir + "/" + r.ctl, r.stmts);
+        tvt::Run run = tvt::run({"-ctl", r.ctl}, dir);
+        EXPECT_EQ(0, run.status) << run.err;
+        EXPECT_EQ(r.want, tvt::slurp(dir + "/" + r.out));
+        tvt::rmtree(dir);
+    }
 }
