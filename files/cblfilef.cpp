@@ -13,7 +13,7 @@
 //
 // Divisions: file blocks; file names; wildcard match.
 #include "files/files.h"
-#include "driver/driver.h"  // the records CMV and OPTB only
+#include "driver/driver.h"  // the record CMV only
 #include "runtime/runtime.h"
 
 #include <unistd.h>
