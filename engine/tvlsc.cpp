@@ -14,7 +14,7 @@
 // Called by the selection loop (conditions), the file actions and the
 // record actions, once per operand per execution.  Calls the conversions
 // (cvib, cvpb, cvfb, cvcb, cvpf, cvff, cvcf, cvbi, cvbp, cvbf, cvbc),
-// atupdv, setret and errlogic.
+// fname_of (the DSN text), atupdv, setret and errlogic.
 //
 // Accounting of a failed operand (scbad): status SC_FAIL, length -1,
 // position 0, address null; an action raises return code 8 (setret also

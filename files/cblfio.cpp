@@ -10,7 +10,12 @@
 // Called by: the run driver, statement input, the listing, the file
 //            actions and the summary (through cblf_kil).
 // Calls:     cblgcore/cblgcorf (buffers and texts), cbldate (MFV header),
+//            fname_of (the path opened, the name of the error line),
 //            POSIX open/read/write/pwrite/lseek/close/fstat through fiosys.
+//
+// The file layer takes the run through the FFCB it is handed (its memory
+// pool and options); the texts of a file record come from the pool the
+// record was made from (FFREC::gccb).
 //
 // Divisions: system calls and texts; error report; open; refill and
 // write-out; read (fixed, line, variable formats, copy out); write;
