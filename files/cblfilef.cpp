@@ -107,8 +107,9 @@ int cblf_kil(FFCB* fc, int how) {
 //   in.dat DSN 'a/b.c'  a/b.c           a/b.c               "in.dat " + blanks
 //   INPUT DSN 'a'       a               INPUT (a DD name)   "INPUT " + blanks
 //
-// The summary's DSN column (LIST) is SHOW without the DD-name rule; it
-// turns blanks into points and shortens long data-base names itself.
+// The summary's DSN column and the listing's file messages ("F=name - text")
+// take LIST: SHOW without the DD-name rule.  The summary turns blanks into
+// points and shortens long data-base names itself.
 
 namespace {
 

@@ -246,7 +246,7 @@ int    fname_of(const FFREC* f, int form, char* out, std::size_t size);
 // fname_of: the forms of a file's name.  ORDER FNM
 constexpr int FNM_PATH = 0;  // the path that is opened (and that UTIME touches)
 constexpr int FNM_SHOW = 1;  // the name the file layer's error line shows
-constexpr int FNM_LIST = 2;  // the summary's DSN column, before its own formatting
+constexpr int FNM_LIST = 2;  // the summary's DSN column (before its formatting), the listing's F=
 constexpr int FNM_DSN  = 3;  // the DSN text of the value name DSN, blank-padded
 constexpr int FNM_COUNT = 4;
 
