@@ -283,7 +283,9 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
         f->sflags &= ~FS_TRUNC;
     }
     if (how == FN_MSG) f->dflags |= DF_PATHSRCH;
-    if (own) f->fdflags |= FDF_RUNFILE;
-    if (how != FN_STMT && how != FN_DEF) f->recfm = RF_LINE;
+    if (own) {
+        f->fdflags |= FDF_RUNFILE;
+        f->recfm = RF_LINE;
+    }
     return f;
 }

@@ -5,8 +5,9 @@
 // c2h (hexadecimal text of a few bytes, also used by dumps).
 // Called by every subsystem; the run driver sets the switches from the
 // -cor codes before the first allocation, the owner once the run context
-// exists and the log stream whenever -log changes the run's log.  Calls the heap (the only place malloc/free appear),
-// stdio for the trace, and exit for the two fatal ends.
+// exists and the log stream whenever -log changes the run's log.  Calls
+// the heap (the only place malloc/free appear), stdio for the trace, and
+// exit for the two fatal ends.
 //
 // Normal runs (no switch): one heap call, the size rounded up to a multiple
 // of 8 below 64,000 bytes, the block filled; release is one free.
