@@ -174,5 +174,6 @@ void ab_end(CMV* c) {
     if (c->drvsw & CM_DRV_LOGFILE) std::fclose(c->logfp);
     else std::fflush(c->logfp);
     c->logfp = stderr;
+    if (c->gccb) c->gccb->logfp = nullptr;
     std::exit(exitcode(kExitSignal));
 }

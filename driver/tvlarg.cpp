@@ -226,6 +226,7 @@ char* rdct(CMV* c, int kind, const char* value, char** name, int* len) {
                 seterr(155);
             } else {
                 c->logfp = f;
+                c->gccb->logfp = f;  // the memory manager's traces follow the log
                 c->drvsw |= CM_DRV_LOGFILE;
                 ab_logfd(fileno(f));
             }

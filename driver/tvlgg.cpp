@@ -296,6 +296,7 @@ long long finish(CMV* c, long long rc) {
     if (last.drvsw & CM_DRV_LOGFILE) std::fclose(last.logfp);
     else std::fflush(last.logfp);
     gc->owner = nullptr;
+    gc->logfp = nullptr;
     ab_logfd(2);
     return rc;
 }

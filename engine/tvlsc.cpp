@@ -14,7 +14,7 @@
 // Called by the selection loop (conditions), the file actions and the
 // record actions, once per operand per execution.  Calls the conversions
 // (cvib, cvpb, cvfb, cvcb, cvpf, cvff, cvcf, cvbi, cvbp, cvbf, cvbc),
-// atupdv, setret and errlogic.
+// fname_of (the DSN text), atupdv, setret and errlogic.
 //
 // Accounting of a failed operand (scbad): status SC_FAIL, length -1,
 // position 0, address null; an action raises return code 8 (setret also
@@ -161,25 +161,17 @@ void scsetat(CMV* c) {
 
 namespace {
 
-// Build the DSN text of file f once: directory, name, a point and the
-// extension when there is one, one blank; blank-padded to 256 bytes.  A
-// name that does not fit leaves the operand failed (null).
+// Build the DSN text of file f once (fname_of, FNM_DSN): directory, name,
+// a point and the extension when there is one, one blank; blank-padded to
+// 256 bytes.  A name that does not fit leaves the operand failed (null).
 char* dsntext(CMV* c, FFREC* f) {
+    static_assert(sizeof c->dsntext == FNM_DSNLEN);
     if (c->dsnfile == f) return c->dsntext;
-    const char* dir = f->prefix ? f->prefix : "";
-    std::size_t nd = std::strlen(dir), nn = std::strlen(f->fname), ne = std::strlen(f->fext);
-    std::size_t total = nd + nn + (ne ? ne + 1 : 0) + 1;
-    if (total > sizeof c->dsntext - 1) return nullptr;
-    char* p = c->dsntext;
-    std::memset(p, ' ', sizeof c->dsntext);
-    std::memcpy(p, dir, nd);
-    std::memcpy(p + nd, f->fname, nn);
-    if (ne) {
-        p[nd + nn] = '.';
-        std::memcpy(p + nd + nn + 1, f->fext, ne);
-    }
+    char text[FNM_DSNLEN + 1];
+    if (fname_of(f, FNM_DSN, text, sizeof text) < 0) return nullptr;
+    std::memcpy(c->dsntext, text, sizeof c->dsntext);
     c->dsnfile = f;
-    return p;
+    return c->dsntext;
 }
 
 // A short fixed text the operand holds itself (it may be written to).

@@ -9,7 +9,8 @@
 // local time).
 // Called by: the selection loop (do_then) for the codes of class OC_FILE.
 // Calls: cblfio, tvlsc (record, INTO and time operands), setcir, setret,
-// atupdv (the default-length variable), seterr and tvlerr, utime, mktime.
+// atupdv (the default-length variable), seterr and tvlerr, fname_of (the
+// path UTIME touches), utime, mktime.
 //
 // READ INTO a field: the field is resolved in the work area, which becomes
 // the current record; the record read is copied there and the current
@@ -157,15 +158,6 @@ int sfclose(CMV* c, FFREC* f, FFCB* fc) {
     return bad ? sferr(538) : ACT_GO;
 }
 
-// The file's full name, as the file layer opens it.
-void fullname(const FFREC* f, char* out, std::size_t size) {
-    if (f->dsn && f->dsnlen > 0) {
-        std::snprintf(out, size, "%.*s", static_cast<int>(f->dsnlen), f->dsn);
-        return;
-    }
-    std::snprintf(out, size, "%s%s%s%s", f->prefix ? f->prefix : "", f->fname, f->fext[0] ? "." : "", f->fext);
-}
-
 // UTIME: the file's access and modification times from the time operand.
 int sftouch(CN* n, FFREC* f) {
     FLD* op = n->fld2 ? n->fld2 : n->fld1;
@@ -178,11 +170,12 @@ int sftouch(CN* n, FFREC* f) {
     }
     long long t = 0;
     date2dos(&t, tmpl);
-    char name[4096];
-    fullname(f, name, sizeof name);
+    char name[4096];  // the path the file is opened by
+    int len = fname_of(f, FNM_PATH, name, sizeof name);
     struct utimbuf ub;
     ub.actime = ub.modtime = static_cast<time_t>(t);
-    if (t < 0 || utime(name, &ub) != 0) setret(RC_ACTION);
+    bool named = len >= 0 && static_cast<std::size_t>(len) < sizeof name;
+    if (t < 0 || !named || utime(name, &ub) != 0) setret(RC_ACTION);
     return ACT_GO;
 }
 

@@ -10,7 +10,12 @@
 // Called by: the run driver, statement input, the listing, the file
 //            actions and the summary (through cblf_kil).
 // Calls:     cblgcore/cblgcorf (buffers and texts), cbldate (MFV header),
+//            fname_of (the path opened, the name of the error line),
 //            POSIX open/read/write/pwrite/lseek/close/fstat through fiosys.
+//
+// The file layer takes the run through the FFCB it is handed (its memory
+// pool and options); the texts of a file record come from the pool the
+// record was made from (FFREC::gccb).
 //
 // Divisions: system calls and texts; error report; open; refill and
 // write-out; read (fixed, line, variable formats, copy out); write;
@@ -33,7 +38,7 @@
 //       yymmddhhmmss and the century at 8 and again at 22, 3E at 37,
 //       01 at 39, 48 and 61, BLKSIZE - 2 at 56-57, 5E 1C 02 02 at 108.
 #include "files/files.h"
-#include "driver/driver.h"
+#include "driver/driver.h"  // the records CMV and OPTB only
 #include "runtime/runtime.h"
 
 #include <fcntl.h>
@@ -73,7 +78,7 @@ static const char kTabs[]   = "TAB char expansion exceeds work area.";
 // Result of cutting one record from the buffer.
 enum class Cut { Rec, End, Err, More, Skip };
 
-static GCCB* fgc(FFCB* fc) { return fc->cmv ? fc->cmv->gccb : (cm ? cm->gccb : nullptr); }
+static GCCB* fgc(FFCB* fc) { return fc->cmv ? fc->cmv->gccb : nullptr; }
 
 static void tr(FFCB* fc, int at, char c) {
     if (fc->trace) fc->trace[at] = c;
@@ -105,8 +110,7 @@ void errm_set(FFREC* f, const char* text) {
     int e = errno;
     if (f->errm && f->errm[0]) return;  // the first failure's text is kept
     if (!f->errm) {
-        if (!cm || !cm->gccb) return;
-        f->errm = static_cast<char*>(cblgcore(cm->gccb, 128, 0, "errm"));
+        f->errm = static_cast<char*>(cblgcore(f->gccb, 128, 0, "errm"));
         f->sflags |= FS_OWNERR;
     }
     if (!text) {
@@ -122,22 +126,11 @@ void dsn_set(FFREC* f, const char* name, int length) {
     std::size_t n = length ? static_cast<std::size_t>(length) : std::strlen(name);
     if (n > 255 && f->ftype != FT_DB2 && f->ftype != FT_ODBC) n = 255;
     while (n > 0 && name[n - 1] == ' ') n--;
-    if (f->dsn && cm) cblgcorf(cm->gccb, &f->dsn, "dsn3");
+    if (f->dsn) cblgcorf(f->gccb, &f->dsn, "dsn3");
     f->dsnlen = static_cast<std::int32_t>(n);
-    if (!cm) return;
-    f->dsn = static_cast<char*>(cblgcore(cm->gccb, static_cast<long>(n + 1), 0, "dsn3"));
+    f->dsn = static_cast<char*>(cblgcore(f->gccb, static_cast<long>(n + 1), 0, "dsn3"));
     std::memcpy(f->dsn, name, n);
     f->dsn[n] = 0;
-}
-
-// The name shown for a file: prefix, name, a point and the extension.
-static void showname(const FFREC* f, char* out, std::size_t size) {
-    if (f->dsnlen > 0 && !(f->dflags & DF_DDNAME)) {
-        std::snprintf(out, size, "%.*s", static_cast<int>(f->dsnlen), f->dsn);
-        return;
-    }
-    const char* pfx = (f->prefix && !(f->dflags & DF_DDNAME)) ? f->prefix : "";
-    std::snprintf(out, size, "%s%s%s%s", pfx, f->fname, f->fext[0] ? "." : "", f->fext);
 }
 
 char* cblferrx(FFCB* fc, const char* text) {
@@ -148,8 +141,8 @@ char* cblferrx(FFCB* fc, const char* text) {
                                                  : "Unknown error.";
     if (!fc->errm || !fc->errm[0]) fc->errm = t;
     if (t[0] != 'K') {
-        char name[600] = "";
-        if (f) showname(f, name, sizeof name);
+        char name[4096] = "";
+        if (f) fname_of(f, FNM_SHOW, name, sizeof name);
         FILE* es = (fc->cmv && fc->cmv->logfp) ? fc->cmv->logfp : stderr;
         bool out = f && (f->mode & FM_OUT);
         bool dd = f && (f->dflags & DF_DDNAME);
@@ -199,38 +192,24 @@ char* setpath(FFREC* f, const char* directory, int length) {
     if (f->prefix && !slash) return nullptr;
     const char* tail = slash ? slash + 1 : old;
     std::size_t tl = std::strlen(tail);
-    if (tl > 63 || !cm) return nullptr;
+    if (tl > 63) return nullptr;
     std::size_t dl = static_cast<std::size_t>(length);
     bool addslash = dl == 0 || directory[dl - 1] != '/';
     std::size_t n = dl + (addslash ? 1 : 0) + tl + 1;
-    char* p = static_cast<char*>(cblgcore(cm->gccb, static_cast<long>(std::max<std::size_t>(n, 64)), 0, "pth"));
+    char* p = static_cast<char*>(cblgcore(f->gccb, static_cast<long>(std::max<std::size_t>(n, 64)), 0, "pth"));
     std::memcpy(p, directory, dl);
     if (addslash) p[dl++] = '/';
     std::memcpy(p + dl, tail, tl + 1);
-    if (f->prefix) cblgcorf(cm->gccb, &f->prefix, "pth");
+    if (f->prefix) cblgcorf(f->gccb, &f->prefix, "pth");
     f->prefix = p;
     return p;
 }
 
-// The path of a file: the data-set name, or prefix, name and extension.
+// The path of a file (fname_of, FNM_PATH) into path; false when it does not
+// fit.  A path without a slash is noted in the access flags.
 static bool mkpath(FFREC* f, char* path, std::size_t size) {
-    int n;
-    if ((f->sflags & FS_DSNPATH) && f->dsn)
-        n = std::snprintf(path, size, "%.*s", static_cast<int>(f->dsnlen), f->dsn);
-    else if (f->dflags & DF_MEMBER)
-        n = std::snprintf(path, size, "%s%s", f->prefix ? f->prefix : "", f->member ? f->member : "");
-    else
-        n = std::snprintf(path, size, "%s%s%s%s", f->prefix ? f->prefix : "", f->fname,
-                          f->fext[0] ? "." : "", f->fext);
+    int n = fname_of(f, FNM_PATH, path, size);
     if (n < 0 || static_cast<std::size_t>(n) >= size) return false;
-    while (n > 0 && path[n - 1] == ' ') path[--n] = 0;
-    if (n >= 2 && path[1] == ':') {  // drive form X:rest -> cwd/X/rest
-        char cwd[257], rest[4096];
-        if (!getcwd(cwd, sizeof cwd)) return false;
-        std::snprintf(rest, sizeof rest, "%s", path + (path[2] == '/' ? 3 : 2));
-        n = std::snprintf(path, size, "%s/%c/%s", cwd, path[0], rest);
-        if (n < 0 || static_cast<std::size_t>(n) >= size) return false;
-    }
     if (!std::strchr(path, '/')) f->aflags |= AF_NOSLASH;
     return true;
 }
@@ -299,7 +278,7 @@ int open_it(FFCB* fc) {
         f->fd = fd;
         return 0;
     }
-    bool input = (f->mode & (FM_IN | FM_UPD | FM_OUT)) == FM_IN;
+    bool input = fm_input(f);
     if (errno == ENOENT && input) {
         if (!(f->dflags & DF_PATHSRCH) || (f->sflags & FS_DSNPATH)) return 2;
         char had[4096];  // the prefix, put back when the search finds nothing
@@ -307,10 +286,10 @@ int open_it(FFCB* fc) {
         bool hadone = f->prefix != nullptr;
         int rc = pathsearch(fc, flags);
         if (rc == 0) return 0;
-        if (f->prefix && cm) cblgcorf(cm->gccb, &f->prefix, "pth");
-        if (hadone && cm) {
+        if (f->prefix) cblgcorf(f->gccb, &f->prefix, "pth");
+        if (hadone) {
             std::size_t n = std::strlen(had) + 1;
-            f->prefix = static_cast<char*>(cblgcore(cm->gccb, static_cast<long>(std::max<std::size_t>(n, 64)), 0, "pth"));
+            f->prefix = static_cast<char*>(cblgcore(f->gccb, static_cast<long>(std::max<std::size_t>(n, 64)), 0, "pth"));
             std::memcpy(f->prefix, had, n);
         }
         if (rc == 2) return 2;
@@ -345,7 +324,7 @@ static void zerocounts(FFREC* f) {
 }
 
 // Settle LRECL, the block size, the delimiter and the per-file switches.
-static const char* geometry(FFREC* f) {
+static const char* geometry(const CMV* c, FFREC* f) {
     bool input = (f->mode & (FM_IN | FM_UPD)) != 0;
     if (f->recfm < RF_FIXED || f->recfm > RF_MFV) f->recfm = RF_LINE;
     f->dwlen = static_cast<std::int16_t>(dwof(f->recfm));
@@ -373,11 +352,11 @@ static const char* geometry(FFREC* f) {
     if (allow + f->lrecl > f->bufsize || f->lrecl < 1) return "Bufsize < LRECL+delims.";
     if (f->curfix == 0) f->curfix = f->lrecl;
     if (f->tabw == TABW_UNSET) {
-        const OPTB* o = cm ? cm->optp : nullptr;
+        const OPTB* o = c ? c->optp : nullptr;
         f->tabw = o ? (input ? o->tabsin : o->tabsout) : 0;
     }
     if (!(f->dflags & (DF_RDW | DF_NORDW))) {
-        const OPTB* o = cm ? cm->optp : nullptr;
+        const OPTB* o = c ? c->optp : nullptr;
         f->dflags |= (o && o->rdw) ? DF_RDW : DF_NORDW;
     }
     f->aflags &= ~(AF_CTLZ | AF_FAST);
@@ -429,7 +408,7 @@ static const char* typecheck(const FFREC* f) {
     f->sflags &= ~(FS_OPEN | FS_OPENFAIL | FS_EOD | FS_NODATA | FS_NOTFOUND | FS_EXHAUST |
                    FS_SYSEOF | FS_CLOSED);
     const char* bad = typecheck(f);
-    if (!bad) bad = geometry(f);
+    if (!bad) bad = geometry(fc->cmv, f);
     if (bad) {
         f->sflags |= FS_OPENFAIL | FS_WASOPEN;
         return fail(fc, bad);
@@ -444,7 +423,7 @@ static const char* typecheck(const FFREC* f) {
     } else if (!(f->dflags & DF_INSTREAM)) {
         int rc = open_it(fc);
         if (rc != 0) {
-            bool input = (f->mode & (FM_IN | FM_UPD | FM_OUT)) == FM_IN;
+            bool input = fm_input(f);
             if (input && rc == 2 && !(f->errm && f->errm[0])) {
                 f->nfcnt++;
                 f->sflags |= FS_NOTFOUND | FS_NODATA | FS_EOD | FS_WASOPEN;

@@ -4,11 +4,13 @@
 #pragma once
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <type_traits>
 
 struct CMV;
+struct GCCB;
 struct FFCB;
 struct FFREC;
 
@@ -35,7 +37,7 @@ struct FFCB {
     FFREC*      ffrec;     // the file of the next call
     void*       dircp1;    // copied from the owner by a directory reader
     void*       dircp2;    // copied from the owner by a directory reader
-    CMV*        cmv;       // run context: memory pool and error stream
+    CMV*        cmv;       // run context: memory pool, options and error stream
     char*       srchpath;  // path whose directory is tried first for a missing input
     char*       trace;     // four letters of the run's trace area, or null
 };
@@ -106,6 +108,7 @@ struct FFREC {
     std::int64_t  blkbeg;      // output: buffer offset of the open V block, -1 none
     std::int32_t  syserr;      // errno of the first failed system call
     std::int64_t  rawlen;      // bytes of the last record read as they lie in the file
+    GCCB*         gccb;        // memory pool of the file's own texts (dsn, prefix, errm), from cblf_mak
     // Set by the file definitions of the statements (tvlfa).
     std::uint32_t fdflags;     // FDF_* below
     std::int32_t  bufno;       // BUFNO: number of buffers asked for, 0 = default
@@ -238,6 +241,19 @@ FFCB*  cblf_fcb(CMV* c);
 FFREC* cblf_mak(FFCB* file);
 int    cblf_kil(FFCB* file, int how);
 int    cblmtch(const char* name, const char* mask);
+int    fname_of(const FFREC* f, int form, char* out, std::size_t size);
+
+// fname_of: the forms of a file's name.  ORDER FNM
+constexpr int FNM_PATH = 0;  // the path that is opened (and that UTIME touches)
+constexpr int FNM_SHOW = 1;  // the name the file layer's error line shows
+constexpr int FNM_LIST = 2;  // the summary's DSN column (before its formatting), the listing's F=
+constexpr int FNM_DSN  = 3;  // the DSN text of the value name DSN, blank-padded
+constexpr int FNM_COUNT = 4;
+
+constexpr std::size_t FNM_DSNLEN = 256;  // bytes of the DSN text: at most 255 of name and its blank
+
+// Whether f is only read: neither written nor updated in place.
+inline bool fm_input(const FFREC* f) { return (f->mode & (FM_IN | FM_UPD | FM_OUT)) == FM_IN; }
 
 // cblf_kil: what to release
 constexpr int KIL_ENTRIES = 1;  // entries of a directory walk
@@ -267,6 +283,8 @@ constexpr std::uint32_t FDF_WRITTEN  = 0x40000;   // record format or length wer
 constexpr std::uint32_t FDF_BWD      = 0x80000;   // read backwards
 constexpr std::uint32_t FDF_FWD      = 0x100000;  // read forwards after a backward use
 constexpr std::uint32_t FDF_PFX      = 0x200000;  // names take the run's data-set prefix
+constexpr std::uint32_t FDF_RUNFILE  = 0x400000;  // one of the run's own files: options, statements,
+                                                  // messages, listing; data-file names never find it
 
 // Block-size markers of BLKSIZE SAME, MAX and UNB, kept in FFREC.bufsize
 // until run preparation settles the size.

@@ -394,7 +394,7 @@ int fillkw(FFREC* f) {
         if (k[0] == 'T') f->sflags |= FS_TRUNC;
         else f->sflags &= ~FS_TRUNC;
     }
-    if (f->mode == FM_IN) f->sflags &= ~FS_TRUNC;
+    if (fm_input(f)) f->sflags &= ~FS_TRUNC;
     if (chkfill(&f->fill)) f->dflags |= DF_FILL;
     return cm->errnum;
 }

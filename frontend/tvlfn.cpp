@@ -2,7 +2,9 @@
 // sources, the message file, the listing): tvlfn splits the name into
 // directory prefix, file name and extension, recognises the names of the
 // standard streams, the in-stream data and the dummy file, and finds the
-// run's file block of that name or makes a new one.
+// run's file block of that name or makes a new one.  A data file's name
+// (a statement's) finds only data files, and the name of one of the run's
+// own files only the run's own files (FDF_RUNFILE).
 //
 // Exports: tvlfn for kinds FN_NAM, FN_MSG, FN_SRC and FN_LST.  Names taken
 //          from statements (kinds 0 and 1) come with the file definitions
@@ -243,8 +245,13 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
         marks |= DF_DUMMY;
         c->stmtsw &= ~CM_STMT_DUMMY;
     }
+    // Data files and the run's own files are apart: a name finds only a
+    // file of its own side, so a statement's WRITE SEL never reaches the
+    // statement file SEL.CTL.
+    bool own = how != FN_STMT && how != FN_DEF;
     for (FFREC* f = c->ffhead; f; f = f->next)
-        if (same(f, p, marks)) return dsnlen ? setdsn(f, dsn, dsnlen) : f;
+        if (own == ((f->fdflags & FDF_RUNFILE) != 0) && same(f, p, marks))
+            return dsnlen ? setdsn(f, dsn, dsnlen) : f;
     FFCB tmp{};
     tmp.cmv = c;
     FFREC* f = cblf_mak(&tmp);
@@ -269,6 +276,9 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
         f->sflags &= ~FS_TRUNC;
     }
     if (how == FN_MSG) f->dflags |= DF_PATHSRCH;
-    if (how != FN_STMT && how != FN_DEF) f->recfm = RF_LINE;
+    if (own) {
+        f->fdflags |= FDF_RUNFILE;
+        f->recfm = RF_LINE;
+    }
     return f;
 }

@@ -11,7 +11,8 @@
 // statement input and the driver (tvlerr after each statement and at the
 // final checks).
 // Calls: tvlprt (listing lines), prtedit (numbers), cblgcore (the text
-// buffer "msg"), tvlfn and cblfio (the message file).
+// buffer "msg"), tvlfn and cblfio (the message file), fname_of (the name
+// in a file message).
 //
 // Message file, lines of two kinds (each cut to 96 characters):
 //   "E155 Invalid or repeated -ctl/-lst/-log value ! comment"
@@ -252,9 +253,10 @@ int mkline(CMV* c, int n, char* line) {
         at = 53;
         const FFREC* f = curfile(c);
         if (filemsg && f) {
+            char name[kLineMax + 1];  // the name as the summary shows it, before its formatting
+            int nl = fname_of(f, FNM_LIST, name, sizeof name);
             put(line, &at, "F=", 2);
-            if (f->dsn && f->dsnlen > 0) put(line, &at, f->dsn, f->dsnlen);
-            else put(line, &at, f->fname, static_cast<int>(std::strlen(f->fname)));
+            put(line, &at, name, nl < 0 ? 0 : nl);  // put keeps it within the line
             put(line, &at, " - ", 3);
             if (f->errm && f->errm[0]) {
                 text = f->errm;

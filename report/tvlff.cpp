@@ -214,13 +214,13 @@ void recfm(const FFREC* f, char* out) {
     if (f->dflags & DF_SPANNED) std::strcat(out, "S");
 }
 
-// The name shown in the DSN column: the data-set name, else prefix, name,
-// a point and the extension.
+// The name shown in the DSN column (fname_of, FNM_LIST): the data-set
+// name, with its blanks made points (or, for data-base files, squeezed and
+// shortened), else prefix, name, a point and the extension.
 int dsntext(const FFREC* f, char* out, int size) {
-    int n;
-    if (f->dsn && f->dsnlen > 0) {
-        n = std::snprintf(out, static_cast<std::size_t>(size), "%.*s", static_cast<int>(f->dsnlen), f->dsn);
-        if (n > size - 1) n = size - 1;
+    int n = fname_of(f, FNM_LIST, out, static_cast<std::size_t>(size));
+    if (n > size - 1) n = size - 1;
+    if (n > 0 && f->dsn && f->dsnlen > 0) {
         if (f->ftype < FT_DLI) {
             for (int k = 0; k < n; ++k)
                 if (out[k] == ' ') out[k] = '.';
@@ -228,9 +228,6 @@ int dsntext(const FFREC* f, char* out, int size) {
             n = blank1(out, n);
             if (n > 61) n = std::snprintf(out + 57, static_cast<std::size_t>(size - 57), " ...") + 57;
         }
-    } else {
-        n = std::snprintf(out, static_cast<std::size_t>(size), "%s%s%s%s", f->prefix ? f->prefix : "",
-                          f->fname, f->fext[0] ? "." : "", f->fext);
     }
     return n < 0 ? 0 : n > size - 1 ? size - 1 : n;
 }
@@ -294,7 +291,7 @@ void sm_warn(SUMS* s, const CN* n, FFREC* f) {
         f->fdflags &= ~FDF_WTO;
     }
     if (n->typ2 == OP_ODBC) return;
-    bool input = (f->mode & (FM_IN | FM_OUT | FM_UPD)) == FM_IN;
+    bool input = fm_input(f);
     warn1(s, input ? "=LINES*CUT*" : "=RECORDS*TRUNCATED*", f->trunccnt);
     if (n->selid == 0) warn1(s, "*WHEN*IN*SUSP*STATE*", 0);
     if (f->ftype >= 4 && f->ftype <= 16) warn1(s, "=ERROR*CODE*", f->status);
@@ -403,8 +400,6 @@ void closeone(CMV* c, FFCB* fc, FFREC* f) {
     setret(RC_SELERR);
 }
 
-bool isinput(const FFREC* f) { return (f->mode & (FM_IN | FM_OUT | FM_UPD | FM_INS | FM_DEL)) == FM_IN; }
-
 // The log line of every READ file that was not found, once a file.
 void nofile(CMV* c) {
     for (const CN* n = c->cnhead; n; n = n->next) {
@@ -430,7 +425,7 @@ void closeall(CMV* c) {
     for (int pass = 0; pass < 2; ++pass) {
         c->trace[1] = pass == 0 ? 'i' : 'o';
         for (FFREC* f = c->ffhead; f; f = f->next) {
-            if (f == c->prt.file || isinput(f) != (pass == 0)) continue;
+            if (f == c->prt.file || fm_input(f) != (pass == 0)) continue;
             bool open = (f->sflags & FS_OPEN) || ((f->sflags & FS_WASOPEN) && !(f->sflags & FS_CLOSED));
             if (open) closeone(c, fc, f);
         }

@@ -4,9 +4,10 @@
 // Exports: cblgcore (allocate), cblgcorf (release), cblgcorv (chain check),
 // c2h (hexadecimal text of a few bytes, also used by dumps).
 // Called by every subsystem; the run driver sets the switches from the
-// -cor codes before the first allocation and the owner once the run
-// context exists.  Calls the heap (the only place malloc/free appear),
-// stdio for the trace, and exit for the two fatal ends.
+// -cor codes before the first allocation, the owner once the run context
+// exists and the log stream whenever -log changes the run's log.  Calls
+// the heap (the only place malloc/free appear), stdio for the trace, and
+// exit for the two fatal ends.
 //
 // Normal runs (no switch): one heap call, the size rounded up to a multiple
 // of 8 below 64,000 bytes, the block filled; release is one free.
@@ -40,7 +41,6 @@
 // next check reports "Head and Tail differ." with the last good block and
 // ends the process with 8301.
 #include "runtime/runtime.h"
-#include "driver/driver.h"
 
 #include <malloc.h>
 #include <cstdio>
@@ -77,10 +77,7 @@ GCCB gc_spare;  // used when a caller passes no control block
 
 const char* gc_tag(const char* id) { return (id && *id) ? id : "NoDesc"; }
 
-FILE* gc_stream(const GCCB* cb) {
-    const CMV* owner = static_cast<const CMV*>(cb->owner);
-    return (owner && owner->logfp) ? owner->logfp : stderr;
-}
+FILE* gc_stream(const GCCB* cb) { return cb->logfp ? cb->logfp : stderr; }
 
 [[noreturn]] void gc_die(const GCCB* cb, long len, const char* id) {
     std::fprintf(gc_stream(cb), "cblgcore err: lenreqd=%ld  \"%s\" \n", len, gc_tag(id));

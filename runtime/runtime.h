@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <type_traits>
 
 // ---------------------------------------------------------------------------
@@ -15,7 +16,8 @@
 struct GCCB {
     void*         head;    // first block of the chain (its head descriptor), or null
     void*         tail;    // last block of the chain, or null
-    void*         owner;   // the run context CMV; traces go to its log when set
+    void*         owner;   // the run context CMV that the block serves, or null
+    FILE*         logfp;   // stream of traces and check messages; null: standard error
     std::uint32_t flags;   // switch bits, below
     std::uint32_t gotcnt;  // allocations so far; sequence number of the newest block
     std::uint32_t relcnt;  // releases so far

@@ -27,6 +27,7 @@ struct TraceLog {
     TraceLog(std::uint32_t flags) {
         cmv.logfp = std::tmpfile();
         cb.owner = &cmv;
+        cb.logfp = cmv.logfp;  // traces go to the block's log stream
         cb.flags = flags;
     }
     ~TraceLog() { std::fclose(cmv.logfp); }
