@@ -67,11 +67,7 @@ TEST(ttab, EbcdicAsciiRoundTrip) {
 }
 
 TEST(cbltrtab, TranslatesAreas) {
-    struct Row {
-        const char*      name;
-        const TTAB*      table;
-        std::string_view in, want;
-    };
+    struct Row { const char* name; const TTAB* table; std::string_view in, want; };
     const Row rows[] = {
         // H e l l o , blank W o r l d blank 0 9, one byte at a time from the table.
         {"text to EBCDIC", &ttab_ae, "Hello, World 09"sv,

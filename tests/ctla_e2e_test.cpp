@@ -171,9 +171,7 @@ TEST(ctla_e2e, ListingOfAnalysedStatements) {
         EXPECT_EQ(52, r.status);
         std::string lst = tvt::slurp(d + "/t.lst");
         EXPECT_NE(std::string::npos, lst.find("\n" + row.want)) << lst;
-        if (row.absent) {
-            EXPECT_EQ(std::string::npos, lst.find(row.absent)) << lst;
-        }
+        if (row.absent) { EXPECT_EQ(std::string::npos, lst.find(row.absent)) << lst; }
         tvt::rmtree(d);
     }
 }

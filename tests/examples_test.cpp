@@ -53,9 +53,7 @@ TEST(examples, RunAsDocumented) {
         for (const char* f : kFiles) tvt::spit(d + "/" + f, tvt::slurp(src + f));
         tvt::Run run = tvt::run({"-ctl", std::string(r.name) + ".ctl"}, d);
         EXPECT_EQ(r.status, run.status) << run.err;
-        if (r.out) {
-            EXPECT_EQ(r.bytes, tvt::slurp(d + "/" + r.out));
-        }
+        if (r.out) { EXPECT_EQ(r.bytes, tvt::slurp(d + "/" + r.out)); }
         std::string lst = tvt::slurp(d + "/TORV.LST");
         std::size_t at = 0;
         for (const std::string& l : r.lines) {

@@ -126,12 +126,7 @@ TEST_F(nextcont_t, LineWithoutBackslashIsLogicError) {
 }
 
 TEST_F(gotcont_t, JoinsWithoutBackslash) {
-    struct Row {
-        const char*                   name;
-        std::vector<std::string_view> lines;
-        std::string_view              want;
-        int                           err;
-    };
+    struct Row { const char* name; std::vector<std::string_view> lines; std::string_view want; int err; };
     const Row rows[] = {
         {"blank before the backslash", {"READ A \\", "B"}, "READ A B\n", 0},
         {"no blank", {"READ A\\", "B"}, "READ AB\n", 0},
@@ -159,12 +154,7 @@ TEST_F(gotcont_t, JoinsWithoutBackslash) {
 }
 
 TEST_F(ctl_end_t, ClosesTheParameterStatements) {
-    struct Row {
-        const char*      name;
-        std::string_view text;
-        std::string_view want;
-        std::uint32_t    sw;
-    };
+    struct Row { const char* name; std::string_view text; std::string_view want; std::uint32_t sw; };
     const Row rows[] = {
         {"statements go on", "EQU %1   a", "EQU %1   a!!\n", 0},
         {"END", "EQU %1   a!END", "EQU %1   a!END\n", SW4_PARMEND},
@@ -279,11 +269,7 @@ TEST(tvlin, IncludeInTheMiddleOfALine) {
 // as EQU statements, then the statements.  With END standard input is
 // not read; without it, it follows.
 TEST(tvlin, ParameterStringStatements) {
-    struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        std::vector<std::string> want;
-    };
+    struct Row { const char* name; std::vector<std::string> args; std::vector<std::string> want; };
     const Row rows[] = {
         {"with END", {"a", "'b c'", "!", "EOJ", "!", "END"},
          {"         EQU %1   a", "         EQU %2   'b c'", "     1.   EOJ", "          END"}},
