@@ -13,13 +13,9 @@ namespace {
 const char* const kFiles[] = {"customers.txt", "orders.vb",  "cards.dat",     "select.ctl",
                               "vb2text.ctl",   "fixed.ctl",  "first2.ctl",    "hexprint.ctl"};
 
-struct Example {
-    const char* name;        // NAME.ctl
-    int status;              // exit status
-    const char* out;         // output file, or null
-    std::string bytes;       // its expected bytes
-    std::vector<std::string> lines;  // listing lines that must appear, in order
-};
+// NAME.ctl, the exit status, the output file (or null) and its bytes, the
+// listing lines that must appear, in order.
+struct Example { const char* name; int status; const char* out; std::string bytes; std::vector<std::string> lines; };
 
 TEST(examples, RunAsDocumented) {
     const std::string A1 = "A0001 ALPHA TRADING      LONDON\n";

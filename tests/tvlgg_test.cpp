@@ -353,7 +353,8 @@ TEST(ab_rtn, SignalsWriteTheirLine) {
     // err: the whole standard error, or its start; more: null when err is
     // all of it, else a text after it.
     struct Row {
-        const char* name; std::vector<std::string> args; Act act; int step, sig, status; std::string err; const char* more;
+        const char* name; std::vector<std::string> args; Act act; int step, sig, status;
+        std::string err; const char* more;
     };
     const std::string term = "##ERROR## TERM signal (15) intercepted.  " + marker('P') + ".\n";
     const std::string intr = "##ERROR##  INT signal (02) intercepted.  " + marker('P') + ".\n";

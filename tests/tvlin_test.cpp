@@ -288,12 +288,8 @@ TEST(tvlin, ParameterStringStatements) {
 }
 
 TEST(tvlin, MissingSourceIsError156) {
-    struct Row {
-        const char* name;
-        const char* ctl;   // the control file, null: none
-        const char* args;  // -ctl name
-        const char* file;  // the name at the end of the message line
-    };
+    // The control file (null: none), the -ctl name, the name at the end of the message line.
+    struct Row { const char* name; const char* ctl; const char* args; const char* file; };
     const Row rows[] = {
         {"missing -ctl file", nullptr, "nosuch.ctl", "nosuch.ctl"},
         {"missing INCLUDE file", "INCLUDE nosuch.inc\nEOJ\n", "in.ctl", "nosuch.inc"},

@@ -37,12 +37,8 @@ std::string scale(int w, bool tens) {
 // anywhere on page 1.  A page throw is X'0C' and the same heading with the
 // next page number.
 TEST(tvlprt, LinesAndPageThrows) {
-    struct Row {
-        const char*                  name;
-        int                          depth;  // page depth, 0: the default
-        std::function<void(PrtRun&)> act;
-        std::vector<std::string>     after;  // the lines after the first page's heading
-    };
+    // depth: the page depth, 0 for the default; after: the lines after the first page's heading.
+    struct Row { const char* name; int depth; std::function<void(PrtRun&)> act; std::vector<std::string> after; };
     const Row rows[] = {
         {"one line", 0, [](PrtRun&) { tvlprt("hello", -1, PT_LINE, 0); }, {"hello"}},
         // Depth 10: heading (2) + empty line leave 7 lines; the 8th throws.
@@ -138,7 +134,8 @@ TEST(tvlprt, RecordPrintsAndDumps) {
          0,
          with(page1, {in100 + "  RECORD", recno100 + "  LENGTH", scale100 + "  ------",
                       sp(8) + "7" + sp(5) + "3" + sp(3) + "2 " + rec.substr(0, 100) + "    250",
-                      sp(4) + "     +100" + sp(7) + rec.substr(100, 100), sp(4) + "     +200" + sp(7) + rec.substr(200, 50),
+                      sp(4) + "     +100" + sp(7) + rec.substr(100, 100),
+                      sp(4) + "     +200" + sp(7) + rec.substr(200, 50),
                       close})},
         // Request 13 with data width 25 and no RECORD LENGTH column: the
         // header lines hold 25 scale columns; 3 bytes print one chunk.
@@ -233,12 +230,7 @@ TEST(tvlprt, RecordPrintsAndDumps) {
 // Hexadecimal, both and mixed layouts of a short record: an empty line
 // first, then the lines through the zone and digit tables.
 TEST(tvlprt, RecordLayoutsHexBothMixed) {
-    struct Row {
-        const char* name;
-        int type;
-        std::string_view rec;
-        std::vector<std::string> lines;  // after the column headers
-    };
+    struct Row { const char* name; int type; std::string_view rec; std::vector<std::string> lines; };  // after headers
     const std::string sel = recpfx();
     const std::string len4 = "      4";  // "0000009-" of 4: 7 places, then the sign place (blank, cut)
     const std::vector<Row> rows = {
