@@ -464,7 +464,7 @@ TEST_F(redoarg_t, RejoinsSplitQuotes) {
 
 using rdct_t = Helpers;
 TEST_F(rdct_t, TakesTheValueUpToItsDelimiter) {
-    struct Row { const char* value, *name, *rest; };  // the value taken; what is scanned again, or null
+    struct Row { const char* value, *name, *rest; };  // name: the value taken; rest: scanned again, or null
     const Row rows[] = {
         {"a,-lst=b", "a", "-lst=b"}, {"a b", "a", "b"}, {"a!b", "a", "!b"},
         {"a ,, b", "a", "b"},        {"abc", "abc", nullptr},

@@ -30,9 +30,7 @@ class In : public tvt::RunCtx {
 protected:
     void SetUp() override {
         RunCtx::SetUp();
-        tkc = nullptr;
-        cmsw4 = 0;
-        savsiz = 4096;
+        fresh();
     }
     void TearDown() override {
         fresh();
