@@ -78,19 +78,6 @@ TEST(tvlgg, MemoryTraceShowsBlocksAndPhaseLines) {
     tvt::rmtree(d);
 }
 
-// Statements typed on a terminal end with "/*"; with none the phases run
-// (empty) and RETCD stays 52.
-TEST(tvlgg, TerminalRunEndsWithStartCode) {
-    std::string d = tvt::tempdir("clean");
-    int master = tvt::ptmaster();
-    ASSERT_LE(0, master);
-    ASSERT_EQ(3, write(master, "/*\n", 3));
-    tvt::Run r = tvt::run({}, d, ptsname(master), 10);
-    EXPECT_EQ(52, r.status);
-    close(master);
-    tvt::rmtree(d);
-}
-
 TEST(tvlgg, CommandLineErrorsStopTheRun) {
     struct Row { const char* name; std::vector<std::string> args; int err; };  // err: in the log, 0 for none
     const std::string a515(515, 'a');

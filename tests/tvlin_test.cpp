@@ -422,14 +422,21 @@ TEST(tvlin, SignalsWhileWaitingForStatements) {
     EXPECT_NE(tvt::slurp(err).find("##ERROR## TERM signal (15) intercepted."), std::string::npos);
 }
 
-// Statements typed on a terminal: the prompt is shown first.
+// Statements typed on a terminal: the prompt is shown first and "/*"
+// ends them; with none the phases run (empty) and RETCD stays 52.
 TEST(tvlin, TerminalShowsPrompt) {
-    std::string d = tvt::tempdir("tvlin_tty");
-    int m = tvt::ptmaster();
-    ASSERT_GE(m, 0);
-    ASSERT_EQ(write(m, "EOJ\n/*\n", 7), 7);
-    auto r = tvt::run({}, d, ptsname(m), 10);
-    close(m);
-    EXPECT_NE(r.err.find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
-    starts(listing(d), {"     1.  EOJ"});
+    struct Row { std::string_view typed; int status; std::vector<std::string> listed; };  // status -1: any
+    const Row rows[] = {{"EOJ\n/*\n", -1, {"     1.  EOJ"}}, {"/*\n", 52, {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        std::string d = tvt::tempdir("tvlin_tty");
+        int m = tvt::ptmaster();
+        ASSERT_GE(m, 0);
+        ASSERT_EQ(write(m, row.typed.data(), row.typed.size()), static_cast<ssize_t>(row.typed.size()));
+        auto r = tvt::run({}, d, ptsname(m), 10);
+        close(m);
+        EXPECT_NE(r.err.find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
+        if (row.status >= 0) { EXPECT_EQ(row.status, r.status); }
+        starts(listing(d), row.listed);
+    }
 }
