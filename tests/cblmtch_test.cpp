@@ -4,11 +4,8 @@
 
 namespace {
 
-struct Row {
-    const char* mask;
-    const char* name;
-    int want;  // 0 match; -1 mismatch after a "?"; else name byte minus mask byte
-};
+// want: 0 match; -1 mismatch after a "?"; else name byte minus mask byte.
+struct Row { const char* mask; const char* name; int want; };
 constexpr int kNo = 1000;  // no match, the value left to where the last "*" gave up
 
 TEST(cblmtch, MatchesMasks) {

@@ -50,28 +50,20 @@ TEST(ttab, ChosenBytes) {
 }
 
 TEST(ttab, EbcdicAsciiRoundTrip) {
-    // Both tables are permutations, and each undoes the other over every byte.
+    // Each table undoes the other over every byte (that the ASCII to EBCDIC
+    // table is a permutation is checked where it is built).
     unsigned char all[256], there[256], back[256];
     for (int i = 0; i < 256; i++) all[i] = static_cast<unsigned char>(i);
     cbltrtab(there, all, 256, ttab_ae.data());
     cbltrtab(back, there, 256, ttab_ea.data());
     EXPECT_EQ(0, std::memcmp(all, back, 256));
-    bool seen[256] = {};
-    for (unsigned char b : there) {
-        EXPECT_FALSE(seen[b]) << "byte " << int(b) << " given twice";
-        seen[b] = true;
-    }
     cbltrtab(there, all, 256, ttab_ea.data());
     cbltrtab(back, there, 256, ttab_ae.data());
     EXPECT_EQ(0, std::memcmp(all, back, 256));
 }
 
 TEST(cbltrtab, TranslatesAreas) {
-    struct Row {
-        const char*      name;
-        const TTAB*      table;
-        std::string_view in, want;
-    };
+    struct Row { const char* name; const TTAB* table; std::string_view in, want; };
     const Row rows[] = {
         // H e l l o , blank W o r l d blank 0 9, one byte at a time from the table.
         {"text to EBCDIC", &ttab_ae, "Hello, World 09"sv,

@@ -31,12 +31,11 @@ const std::string kE045 = "*** ERROR 045 ***  Words not used by the statement (m
 const std::string kE082 = "*** ERROR 082 ***  Label or EQU name already defined\n\n";
 const std::string kE182 = "*** ERROR 182 ***  Reserved word cannot be used as a label\n\n";
 
+// The files (name, contents; the first is -ctl), the arguments before -ctl,
+// consecutive listing lines, a text the listing must not hold (or null).
 struct Row {
-    const char* name;
-    std::vector<std::pair<const char*, const char*>> files;  // name, contents; the first is -ctl
-    std::vector<std::string> args;                           // before -ctl
-    std::string want;                                        // consecutive listing lines
-    const char* absent;                                      // text the listing must not hold, or null
+    const char* name; std::vector<std::pair<const char*, const char*>> files; std::vector<std::string> args;
+    std::string want; const char* absent;
 };
 
 const Row kRows[] = {
@@ -171,9 +170,7 @@ TEST(ctla_e2e, ListingOfAnalysedStatements) {
         EXPECT_EQ(52, r.status);
         std::string lst = tvt::slurp(d + "/t.lst");
         EXPECT_NE(std::string::npos, lst.find("\n" + row.want)) << lst;
-        if (row.absent) {
-            EXPECT_EQ(std::string::npos, lst.find(row.absent)) << lst;
-        }
+        if (row.absent) { EXPECT_EQ(std::string::npos, lst.find(row.absent)) << lst; }
         tvt::rmtree(d);
     }
 }

@@ -22,13 +22,9 @@ namespace {
 
 using Files = std::vector<std::pair<std::string, std::string>>;
 
-struct Row {
-    const char*      name;
-    std::string      ctl;     // the statements
-    Files            in;      // files made before the run
-    Files            out;     // files and their bytes after the run
-    std::vector<int> rc;      // exit codes accepted (the first is the one selection sets)
-};
+// The statements, the files made before the run, the files and their bytes
+// after it, the exit codes accepted (the first is the one selection sets).
+struct Row { const char* name; std::string ctl; Files in, out; std::vector<int> rc; };
 
 // Lines of the selection rows: "AB", "CD", "AX", "" and "Z".
 const std::string kLines = "AB\nCD\nAX\n\nZ\n";

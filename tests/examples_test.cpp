@@ -13,13 +13,9 @@ namespace {
 const char* const kFiles[] = {"customers.txt", "orders.vb",  "cards.dat",     "select.ctl",
                               "vb2text.ctl",   "fixed.ctl",  "first2.ctl",    "hexprint.ctl"};
 
-struct Example {
-    const char* name;        // NAME.ctl
-    int status;              // exit status
-    const char* out;         // output file, or null
-    std::string bytes;       // its expected bytes
-    std::vector<std::string> lines;  // listing lines that must appear, in order
-};
+// NAME.ctl, the exit status, the output file (or null) and its bytes, the
+// listing lines that must appear, in order.
+struct Example { const char* name; int status; const char* out; std::string bytes; std::vector<std::string> lines; };
 
 TEST(examples, RunAsDocumented) {
     const std::string A1 = "A0001 ALPHA TRADING      LONDON\n";
@@ -53,9 +49,7 @@ TEST(examples, RunAsDocumented) {
         for (const char* f : kFiles) tvt::spit(d + "/" + f, tvt::slurp(src + f));
         tvt::Run run = tvt::run({"-ctl", std::string(r.name) + ".ctl"}, d);
         EXPECT_EQ(r.status, run.status) << run.err;
-        if (r.out) {
-            EXPECT_EQ(r.bytes, tvt::slurp(d + "/" + r.out));
-        }
+        if (r.out) { EXPECT_EQ(r.bytes, tvt::slurp(d + "/" + r.out)); }
         std::string lst = tvt::slurp(d + "/TORV.LST");
         std::size_t at = 0;
         for (const std::string& l : r.lines) {

@@ -42,6 +42,17 @@ struct InDir {
     ~InDir() { std::filesystem::current_path(old); }
 };
 
+// A listing run whose directory holds the test message file and is the
+// current directory while it lasts.
+std::string withmsg(const std::string& dir) {
+    tvt::spit(dir + "/torvale.msg", kMsgFile);
+    return dir;
+}
+struct MsgRun : PrtRun {
+    InDir in;
+    explicit MsgRun(const std::string& name) : PrtRun(name), in(withmsg(dir)) {}
+};
+
 // The log of a run goes to a file of its own; logback closes it and
 // reads it back.
 std::string logtofile(PrtRun& r) {
@@ -63,11 +74,7 @@ std::string logback(PrtRun& r, const std::string& logp) {
 // text, then an empty line (spacing); 500 and up: 18 columns for the
 // selection number, "*** SELECTION TIME ERROR nnn ***   " and the text.
 TEST(tvlerr, MessageLinesBelowAndAbove500) {
-    struct Row {
-        int number, selid;
-        std::string want;
-        bool spaced;
-    };
+    struct Row { int number, selid; std::string want; bool spaced; };
     const std::string sel = sp(18) + "*** SELECTION TIME ERROR ";
     const std::vector<Row> rows = {
         {155, 0, "*** ERROR 155 ***  Bad -ctl value", true},          // text ends at "!"
@@ -83,9 +90,7 @@ TEST(tvlerr, MessageLinesBelowAndAbove500) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.number);
-        PrtRun r("err-lines");
-        tvt::spit(r.dir + "/torvale.msg", kMsgFile);
-        InDir in(r.dir);
+        MsgRun r("err-lines");
         r.cmv.prt.selid = row.selid;
         seterr(row.number);
         EXPECT_EQ(1, tvlerr(&r.cmv));
@@ -101,9 +106,7 @@ TEST(tvlerr, MessageLinesBelowAndAbove500) {
 // log (heading characters, then the line from its fifth character), the
 // second is not; the extra text is added once.
 TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
-    PrtRun r("err-first");
-    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
-    InDir in(r.dir);
+    MsgRun r("err-first");
     std::string logp = logtofile(r);
     ASSERT_NE(nullptr, r.cmv.logfp);
     seterr(155);
@@ -134,9 +137,7 @@ TEST(tvlerr, FirstErrorExplanationAndLogCopy) {
 
 // The log copy is cut to 77 characters.
 TEST(tvlerr, LogCopyCutTo77) {
-    PrtRun r("err-cut");
-    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
-    InDir in(r.dir);
+    MsgRun r("err-cut");
     std::string logp = logtofile(r);
     seterr(160);
     tvlerr(&r.cmv);
@@ -234,12 +235,8 @@ TEST(msgload, MessageFileIsComplete) {
 // beside the program; a copy of the program in a folder without one shows
 // the not-found text.  The run still ends with 52.
 TEST(tvlerr, CommandLineErrorsInTheListing) {
-    struct Row {
-        const char* name;
-        bool own, copy;  // a message file of the test in the directory; a copy of the program
-        std::vector<std::string> args;
-        std::string want;
-    };
+    // own: a message file of the test in the directory; copy: a copy of the program.
+    struct Row { const char* name; bool own, copy; std::vector<std::string> args; std::string want; };
     const std::vector<Row> rows = {
         {"beside the program", false, false, {"-ctl", "A", "-ctl", "B"},
          "*** ERROR 155 ***  Invalid or repeated -ctl/-lst/-log value, or log not opened"},
@@ -272,9 +269,7 @@ TEST(tvlerr, CommandLineErrorsInTheListing) {
 // " - " and the file layer's error text in place of the text; then, for
 // an input file, the most recent input block (used part of the buffer).
 TEST(tvlerr, FileMessageAndInputBlock) {
-    PrtRun r("err-file");
-    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
-    InDir in(r.dir);
+    MsgRun r("err-file");
     char dsn[] = "data/in.txt";
     char errm[128] = "No such file or directory";
     unsigned char buf[40];
@@ -315,9 +310,7 @@ TEST(tvlerr, FileMessageAndInputBlock) {
 // text); error 17 has no mark; a label is underlined with "-" without its
 // colon.
 TEST(tvlerr, MarksUnderTheStatement) {
-    PrtRun r("err-mark");
-    tvt::spit(r.dir + "/torvale.msg", kMsgFile);
-    InDir in(r.dir);
+    MsgRun r("err-mark");
     char wline[WLINE_LEN];
     std::memset(wline, ' ', sizeof wline);
     std::memcpy(wline + WLINE_PFX, "LAB: READ INPUT X", 17);

@@ -78,25 +78,8 @@ TEST(tvlgg, MemoryTraceShowsBlocksAndPhaseLines) {
     tvt::rmtree(d);
 }
 
-// Statements typed on a terminal end with "/*"; with none the phases run
-// (empty) and RETCD stays 52.
-TEST(tvlgg, TerminalRunEndsWithStartCode) {
-    std::string d = tvt::tempdir("clean");
-    int master = tvt::ptmaster();
-    ASSERT_LE(0, master);
-    ASSERT_EQ(3, write(master, "/*\n", 3));
-    tvt::Run r = tvt::run({}, d, ptsname(master), 10);
-    EXPECT_EQ(52, r.status);
-    close(master);
-    tvt::rmtree(d);
-}
-
 TEST(tvlgg, CommandLineErrorsStopTheRun) {
-    struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        int                      err;  // the error in the log, 0 for none
-    };
+    struct Row { const char* name; std::vector<std::string> args; int err; };  // err: in the log, 0 for none
     const std::string a515(515, 'a');
     const Row rows[] = {
         {"no arguments: no statements, the log line once", {}, 0},
@@ -203,13 +186,8 @@ Seen runhere(std::vector<std::string> args) {
 std::string field(const std::string& s) { return s + std::string(s.size() < 80 ? 80 - s.size() : 0, ' '); }
 
 TEST(parmstr, PositionalValuesBecomeEquStatements) {
-    struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        std::string              pos;   // parmpos without its blank padding
-        int                      cnt;
-        std::string              stmt;  // parmstmt
-    };
+    // pos: parmpos without its blank padding; stmt: parmstmt.
+    struct Row { const char* name; std::vector<std::string> args; std::string pos; int cnt; std::string stmt; };
     const Row rows[] = {
         {"three values, the second quoted", {"a", "'b c'", "d"}, "a 'b c' d  ", 3,
          "EQU %1   a!EQU %2   'b c'!EQU %3   d"},
@@ -238,12 +216,7 @@ TEST(parmstr, PositionalValuesBecomeEquStatements) {
 }
 
 TEST(parmstr, OptionsTakeTheirValues) {
-    struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        std::string              ctl, lst;
-        std::uint32_t            sw4;
-    };
+    struct Row { const char* name; std::vector<std::string> args; std::string ctl, lst; std::uint32_t sw4; };
     const Row rows[] = {
         {"both in one argument", {"-ctl=a,-lst=b"}, "a", "b", SW4_CTLFILE},
         {"value in the next argument", {"-CTL", "= a", "-lst", "b"}, "a", "b", SW4_CTLFILE},
@@ -311,10 +284,7 @@ void childhook(CMV*, int step) {
     }
 }
 
-struct Child {
-    int         status;  // exit status, or 128 + signal
-    std::string err;     // its standard error
-};
+struct Child { int status; std::string err; };  // exit status or 128 + signal; its standard error
 
 // Run tvlgg in a child with args; for Act::Wait, send sig once it waits.
 Child runchild(std::vector<std::string> args, Act a, int step, int sig = 0) {
@@ -367,13 +337,11 @@ std::string marker(char step) { return "G"s + step + std::string(13, '.'); }
 // and a fifth signal end the run; SIGINT writes its line and the run goes
 // on to its log line; without the trap the default action ends it.
 TEST(ab_rtn, SignalsWriteTheirLine) {
+    // err: the whole standard error, or its start; more: null when err is
+    // all of it, else a text after it.
     struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        Act                      act;
-        int                      step, sig, status;
-        std::string              err;  // the whole standard error, or its start
-        const char*              more; // null: err is all of it; else a text after it
+        const char* name; std::vector<std::string> args; Act act; int step, sig, status;
+        std::string err; const char* more;
     };
     const std::string term = "##ERROR## TERM signal (15) intercepted.  " + marker('P') + ".\n";
     const std::string intr = "##ERROR##  INT signal (02) intercepted.  " + marker('P') + ".\n";
@@ -437,12 +405,7 @@ struct Args {
 
 using cblgcmd_t = Helpers;
 TEST_F(cblgcmd_t, JoinsArgumentsByOneBlank) {
-    struct Row {
-        std::vector<std::string> args;
-        std::string              line;
-        int                      need;
-        int                      size = 520;
-    };
+    struct Row { std::vector<std::string> args; std::string line; int need; int size = 520; };
     const Row rows[] = {
         {{"a", "b"}, "a b", 3},
         {{"a", "", "b"}, "a  b", 4},           // an empty argument still has its blank
@@ -465,11 +428,7 @@ TEST_F(cblgcmd_t, JoinsArgumentsByOneBlank) {
 
 using redoarg_t = Helpers;
 TEST_F(redoarg_t, RejoinsSplitQuotes) {
-    struct Row {
-        std::vector<std::string> args;
-        std::vector<std::string> want;
-        int                      open;
-    };
+    struct Row { std::vector<std::string> args; std::vector<std::string> want; int open; };
     const Row rows[] = {
         {{"'a", "b'", "c"}, {"'a b'", "c"}, 0},
         {{"'a", "", "b'"}, {"'a b'", ""}, 0},            // joined to the next non-empty one
@@ -492,11 +451,7 @@ TEST_F(redoarg_t, RejoinsSplitQuotes) {
 
 using rdct_t = Helpers;
 TEST_F(rdct_t, TakesTheValueUpToItsDelimiter) {
-    struct Row {
-        const char* value;
-        const char* name;  // the value taken
-        const char* rest;  // what is scanned again, null for nothing
-    };
+    struct Row { const char* value, *name, *rest; };  // name: the value taken; rest: scanned again, or null
     const Row rows[] = {
         {"a,-lst=b", "a", "-lst=b"}, {"a b", "a", "b"}, {"a!b", "a", "!b"},
         {"a ,, b", "a", "b"},        {"abc", "abc", nullptr},
@@ -531,10 +486,7 @@ TEST_F(rdct_t, RepeatedOrEmptyValueIs155) {
 }
 
 TEST(corscan, SetsTheMemorySwitches) {
-    struct Row {
-        std::vector<std::string> args;
-        std::uint32_t            flags, trfrom, trto;
-    };
+    struct Row { std::vector<std::string> args; std::uint32_t flags, trfrom, trto; };
     const Row rows[] = {
         {{"-corM1"}, GC_M1, 0, 0},
         {{"  -CORm2"}, GC_M2, 0, 0},

@@ -30,9 +30,7 @@ class In : public tvt::RunCtx {
 protected:
     void SetUp() override {
         RunCtx::SetUp();
-        tkc = nullptr;
-        cmsw4 = 0;
-        savsiz = 4096;
+        fresh();
     }
     void TearDown() override {
         fresh();
@@ -126,12 +124,7 @@ TEST_F(nextcont_t, LineWithoutBackslashIsLogicError) {
 }
 
 TEST_F(gotcont_t, JoinsWithoutBackslash) {
-    struct Row {
-        const char*                   name;
-        std::vector<std::string_view> lines;
-        std::string_view              want;
-        int                           err;
-    };
+    struct Row { const char* name; std::vector<std::string_view> lines; std::string_view want; int err; };
     const Row rows[] = {
         {"blank before the backslash", {"READ A \\", "B"}, "READ A B\n", 0},
         {"no blank", {"READ A\\", "B"}, "READ AB\n", 0},
@@ -159,12 +152,7 @@ TEST_F(gotcont_t, JoinsWithoutBackslash) {
 }
 
 TEST_F(ctl_end_t, ClosesTheParameterStatements) {
-    struct Row {
-        const char*      name;
-        std::string_view text;
-        std::string_view want;
-        std::uint32_t    sw;
-    };
+    struct Row { const char* name; std::string_view text; std::string_view want; std::uint32_t sw; };
     const Row rows[] = {
         {"statements go on", "EQU %1   a", "EQU %1   a!!\n", 0},
         {"END", "EQU %1   a!END", "EQU %1   a!END\n", SW4_PARMEND},
@@ -279,11 +267,7 @@ TEST(tvlin, IncludeInTheMiddleOfALine) {
 // as EQU statements, then the statements.  With END standard input is
 // not read; without it, it follows.
 TEST(tvlin, ParameterStringStatements) {
-    struct Row {
-        const char*              name;
-        std::vector<std::string> args;
-        std::vector<std::string> want;
-    };
+    struct Row { const char* name; std::vector<std::string> args; std::vector<std::string> want; };
     const Row rows[] = {
         {"with END", {"a", "'b c'", "!", "EOJ", "!", "END"},
          {"         EQU %1   a", "         EQU %2   'b c'", "     1.   EOJ", "          END"}},
@@ -302,12 +286,8 @@ TEST(tvlin, ParameterStringStatements) {
 }
 
 TEST(tvlin, MissingSourceIsError156) {
-    struct Row {
-        const char* name;
-        const char* ctl;   // the control file, null: none
-        const char* args;  // -ctl name
-        const char* file;  // the name at the end of the message line
-    };
+    // The control file (null: none), the -ctl name, the name at the end of the message line.
+    struct Row { const char* name; const char* ctl; const char* args; const char* file; };
     const Row rows[] = {
         {"missing -ctl file", nullptr, "nosuch.ctl", "nosuch.ctl"},
         {"missing INCLUDE file", "INCLUDE nosuch.inc\nEOJ\n", "in.ctl", "nosuch.inc"},
@@ -442,14 +422,21 @@ TEST(tvlin, SignalsWhileWaitingForStatements) {
     EXPECT_NE(tvt::slurp(err).find("##ERROR## TERM signal (15) intercepted."), std::string::npos);
 }
 
-// Statements typed on a terminal: the prompt is shown first.
+// Statements typed on a terminal: the prompt is shown first and "/*"
+// ends them; with none the phases run (empty) and RETCD stays 52.
 TEST(tvlin, TerminalShowsPrompt) {
-    std::string d = tvt::tempdir("tvlin_tty");
-    int m = tvt::ptmaster();
-    ASSERT_GE(m, 0);
-    ASSERT_EQ(write(m, "EOJ\n/*\n", 7), 7);
-    auto r = tvt::run({}, d, ptsname(m), 10);
-    close(m);
-    EXPECT_NE(r.err.find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
-    starts(listing(d), {"     1.  EOJ"});
+    struct Row { std::string_view typed; int status; std::vector<std::string> listed; };  // status -1: any
+    const Row rows[] = {{"EOJ\n/*\n", -1, {"     1.  EOJ"}}, {"/*\n", 52, {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        std::string d = tvt::tempdir("tvlin_tty");
+        int m = tvt::ptmaster();
+        ASSERT_GE(m, 0);
+        ASSERT_EQ(write(m, row.typed.data(), row.typed.size()), static_cast<ssize_t>(row.typed.size()));
+        auto r = tvt::run({}, d, ptsname(m), 10);
+        close(m);
+        EXPECT_NE(r.err.find("\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n"), std::string::npos);
+        if (row.status >= 0) { EXPECT_EQ(row.status, r.status); }
+        starts(listing(d), row.listed);
+    }
 }

