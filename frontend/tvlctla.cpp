@@ -1116,7 +1116,7 @@ void operands(CMV* c, CN* n, TK* word) {
     if (cmd && (!n->operands || n->operands->lkind == PK_END)) blame(c, first ? first : word, 95);
 }
 
-// Step 10 for an action: TIMES, the stop-after count, the operands and
+// The action part of a statement: TIMES, the stop-after count, the operands and
 // the selection number; word is the operation word.
 int action_rtn(CMV* c, CN* n, TK* word) {
     if (kwfind(c, "TIMES")) {
