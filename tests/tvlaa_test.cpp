@@ -1,14 +1,7 @@
 // Run preparation: the successor links of the statement chain, branch
 // targets, the checks 521, 522, 523 and 524, the work area, the geometry
 // defaults of files, and whole runs that end in preparation.
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "report/report.h"
-#include "stmtfix.h"
-#include "testutil.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstring>
 #include <deque>

@@ -1,14 +1,7 @@
 // File definitions: statements to the settings of their file block, the
 // errors of the keywords and of the uses of one file, the primary input,
 // file names, and the library loader.
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "report/report.h"
-#include "stmtfix.h"
-#include "testutil.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstdio>
 #include <cstring>

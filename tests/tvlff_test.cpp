@@ -1,11 +1,8 @@
 // End-of-job summary: statements analysed and prepared for real, counts
 // and file counters set by hand, the summary read back from the listing.
-#include "tests/stmtfix.h"
 #include "tests/testutil.h"
 
 #include "engine/engine.h"
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,11 +1,6 @@
 // File blocks for names given by the program: splitting, the special names,
 // finding the same file again, and the DD-style name in the error line.
-#include <gtest/gtest.h>
 #include "tests/testutil.h"
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "runtime/runtime.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,22 +10,12 @@
 
 namespace {
 
-struct tvlfn : ::testing::Test {
-    CMV ctx{};
-    GCCB gc{};
-    CMV* saved = nullptr;
-    void SetUp() override {
-        saved = cm;
-        ctx.gccb = &gc;
-        ctx.logfp = std::tmpfile();
-        cm = &ctx;
-    }
+struct tvlfn : tvt::RunCtx {
+    void SetUp() override { ctx.logfp = std::tmpfile(); }
     void TearDown() override {
-        FFCB fc{};
-        fc.cmv = &ctx;
-        cblf_kil(&fc, KIL_FILES);
+        run.release();
         std::fclose(ctx.logfp);
-        cm = saved;
+        ctx.logfp = stderr;
     }
 };
 

@@ -282,24 +282,12 @@ TEST_F(Tvlgk, DecimalMaskGivesDigitsAndScale) {
     EXPECT_NE(0u, f->sub->pflags & FP_HEXMASK);
 }
 
-TEST(fldmult, FieldListOfLiteralsAndFields) {
-    GCCB gc{};
-    OPTB opt{};
-    CN node{};
-    CMV ctx{};
-    std::memcpy(ctx.eyecatch, "*CM*", 4);
-    ctx.gccb = &gc;
-    ctx.optp = &opt;
-    opt.sep = '!';
-    opt.contmax = 4096;
-    ctx.cncur = &node;
-    CMV* save = cm;
-    cm = &ctx;
+using fldmult_t = Tvlgk;
+TEST_F(fldmult_t, FieldListOfLiteralsAndFields) {
     node.typ2 = 89;  // PRINT
-    char text[] = "'A' P 5 LEN 2 DSN\n";
-    tvltokn(&ctx, text, static_cast<int>(sizeof text) - 2, '!');
+    tokens("'A' P 5 LEN 2 DSN");
     FLD* list = nullptr;
-    EXPECT_EQ(3, fldmult(&ctx, &list));
+    EXPECT_EQ(3, fldmult(c, &list));
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(PK_LIT, list->pkind);
     ASSERT_NE(nullptr, list->next);
@@ -309,12 +297,8 @@ TEST(fldmult, FieldListOfLiteralsAndFields) {
     ASSERT_NE(nullptr, list->next->next);
     EXPECT_EQ(PK_DSN, list->next->next->pkind);
     EXPECT_EQ(PK_END, list->next->next->lkind);  // no length: to the end
-    EXPECT_EQ(0, ctx.errnum);
-    fldkill(&ctx, &list);
-    tokfree(&ctx);
-    atkillc(&ctx);
-    cm = save;
-    EXPECT_EQ(gc.gotcnt, gc.relcnt);
+    EXPECT_EQ(0, c->errnum);
+    fldkill(c, &list);
 }
 
 }  // namespace

@@ -17,22 +17,13 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "tests/prtfix.h"
-#include "tests/stmtfix.h"
 #include "tests/testutil.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-std::string sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
-
-std::vector<std::string> splitlines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
+using tvt::sp;
 
 // A run with analysed statements, the listing and the log in a fresh
 // directory (which is also the current directory, for the message file),
@@ -44,7 +35,8 @@ public:
         lst_ = dir_ + "/TORV.LST";
         log_ = dir_ + "/log";
         CMV& c = st_.c();
-        tvt::prtctx(c, date_, lst_);
+        st_.run().listto(lst_);
+        st_.opt().reclen = 0;
         c.logfp = std::fopen(log_.c_str(), "w");
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd)) cwd_ = cwd;
@@ -92,19 +84,18 @@ public:
     }
     std::vector<std::string> listing() {
         tvlprt(nullptr, 0, PT_CLOSE, 0);
-        return splitlines(tvt::slurp(lst_));
+        return tvt::lines(lst_);
     }
     bool haslisting() { return tvt::exists(lst_); }
     std::vector<std::string> log() {
         std::fflush(st_.c().logfp);
-        return splitlines(tvt::slurp(log_));
+        return tvt::lines(log_);
     }
     CMV& c() { return st_.c(); }
     const std::string& dir() { return dir_; }
 
 private:
     tvt::StmtRun st_;
-    char date_[CBLDATE_LEN];
     std::string dir_, lst_, log_, cwd_, rec_, optext_;
 };
 
@@ -380,8 +371,8 @@ E2e runit(const std::string& name, const std::string& ctl, const std::string& in
     tvt::spit(d + "/in.txt", in);
     E2e e;
     e.run = tvt::run({"-ctl", "ctl", "-log", "log"}, d, "/dev/null", 20);
-    e.lst = splitlines(tvt::slurp(d + "/TORV.LST"));
-    e.log = splitlines(tvt::slurp(d + "/log"));
+    e.lst = tvt::lines(d + "/TORV.LST");
+    e.log = tvt::lines(d + "/log");
     e.out = tvt::slurp(d + "/out.txt");
     tvt::rmtree(d);
     return e;

@@ -1,12 +1,8 @@
 // Selection loop: the return-code rule, the caseless compare, the fast
 // search, and condition elements judged on operands built by hand (fixed
 // addresses, so that only the comparison is under test).
-#include "driver/driver.h"
 #include "engine/engine.h"
-#include "frontend/frontend.h"
-#include "runtime/runtime.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstring>
 #include <string>
@@ -18,27 +14,13 @@ using namespace std::literals;
 namespace {
 
 // A bare run context with RETCD at 0 and a current node.
-class Sel : public ::testing::Test {
+class Sel : public tvt::RunCtx {
 protected:
-    GCCB gc{};
-    OPTB opt{};
-    CMV ctx{};
     CN node{}, yes{}, no{};
     FLD f1{}, f2{};
-    CMV* save = nullptr;
     void SetUp() override {
-        save = cm;
-        ctx.gccb = &gc;
-        ctx.optp = &opt;
-        ctx.logfp = stderr;
-        cm = &ctx;
         atupdv(atmake("RETCD", 0), 0);
         ctx.cncur = &node;
-        startsw = 0;
-    }
-    void TearDown() override {
-        atkillc(&ctx);
-        cm = save;
     }
     // A fixed-address operand of n bytes.
     static void fixed(FLD& f, std::string_view bytes, int type, int scale = 0) {
