@@ -191,21 +191,20 @@ TEST_F(Tvlgk, ErrorNumbers) {
     }
 }
 
-// 75: a length for a position of 0 or less, when the position was parsed
-// before (GK_MORE continues the field).
-TEST_F(Tvlgk, LengthForPositionBelowOne) {
-    tokens("0 5");
-    ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
-    EXPECT_EQ(75, tvlgk(&f, GK_MORE | GK_POS2));
-    EXPECT_EQ(75, c->errnum);
-}
-
-// 215: a position given twice, reported through tvlgk.
-TEST_F(Tvlgk, PositionGivenTwice) {
-    tokens("3 4");
-    ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
-    EXPECT_EQ(215, tvlgk(&f, GK_POS | GK_FIELD));
-    EXPECT_EQ(215, c->errnum);
+// Errors of a field whose position tvlvn parsed first: 75, a length for
+// a position of 0 or less (GK_MORE continues the field); 215, a position
+// given twice.
+TEST_F(Tvlgk, ErrorsAfterAParsedPosition) {
+    struct Row { const char* text; long mode; int rc; };
+    constexpr Row kRows[] = {{"0 5", GK_MORE | GK_POS2, 75}, {"3 4", GK_POS | GK_FIELD, 215}};
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.text);
+        fldkill(c, &f);
+        tokens(r.text);
+        ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
+        EXPECT_EQ(r.rc, tvlgk(&f, r.mode));
+        EXPECT_EQ(r.rc, c->errnum);
+    }
 }
 
 // Under GK_TRY an operand that fails leaves the tokens, the cursor and the
