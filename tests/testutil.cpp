@@ -28,6 +28,15 @@ std::string tempdir(std::string_view name) {
     return p;
 }
 
+WorkDir::WorkDir(std::string_view name) : dir(tempdir(name)), old(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+}
+
+WorkDir::~WorkDir() {
+    std::filesystem::current_path(old);
+    rmtree(dir);
+}
+
 void rmtree(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove_all(path, ec);

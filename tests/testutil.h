@@ -38,6 +38,16 @@ std::string slurp(const std::string& path);                 // whole file, "" if
 void        spit(const std::string& path, std::string_view bytes);  // write whole file
 bool        exists(const std::string& path);
 
+// A fresh directory (tempdir) that is the current directory while this
+// lives; the old one comes back and the directory goes after.
+struct WorkDir {
+    explicit WorkDir(std::string_view name);
+    ~WorkDir();
+    WorkDir(const WorkDir&) = delete;
+    WorkDir& operator=(const WorkDir&) = delete;
+    std::string dir, old;
+};
+
 // Run the program (or another executable) with args in directory dir,
 // standard input from stdin_path, killing it after timeout_s seconds.
 Run run(const std::vector<std::string>& args, const std::string& dir,
