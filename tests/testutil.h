@@ -96,13 +96,13 @@ public:
     void release();                        // give back what the run holds
     void givenback();  // check: every block taken so far was given back (null releases count)
 
-    GCCB  gc;
-    BEGB  beg;
-    CMV&  cmv;
-    OPTB& opt;
-    CMV*  c;              // &cmv
+    GCCB  gc;    // the context's own memory manager
+    BEGB  beg;   // the context and its work areas, as the block "beg" holds them
+    CMV&  cmv;   // beg.cmv
+    OPTB& opt;   // beg.opt
+    CMV*  c;     // &cmv
 private:
-    CMV* before_;
+    CMV* before_;  // cm when the context was made
 };
 
 // A gtest fixture with a ready run context (ctx) and its parts.
@@ -159,8 +159,9 @@ private:
     int  rc_ = 0;
 };
 
-// The listing and the messages: a ready context whose listing is
-// dir/TORV.LST in a fresh directory and whose log is /dev/null.
+// The listing and the messages: a ready context (the product heading as
+// the driver makes it) whose listing is dir/TORV.LST in a fresh
+// directory and whose log is /dev/null.
 struct PrtRun {
     explicit PrtRun(const std::string& name);
     ~PrtRun();
