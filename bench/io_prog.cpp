@@ -31,9 +31,8 @@
 
 namespace {
 
-CMV ctx{};
+BEGB beg;  // the run context, filled by cmvinit
 GCCB gc{};
-OPTB opt{};
 FFCB* fc = nullptr;
 
 struct Case {
@@ -179,11 +178,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "io_prog: cannot set up in %s\n", dir.c_str());
         return 2;
     }
-    ctx.gccb = &gc;
-    ctx.optp = &opt;
-    ctx.logfp = stderr;
-    cm = &ctx;
-    fc = cblf_fcb(&ctx);
+    cm = cmvinit(&beg, &gc);
+    fc = cblf_fcb(cm);
     const Case cases[] = {
         {"text", RF_LINE, 0, 0, 0},
         {"F80", RF_FIXED, 80, 27920, 0},

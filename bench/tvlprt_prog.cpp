@@ -49,19 +49,11 @@ long arg(int argc, char** argv, int i, long dflt) {
 // One pass of tvlprt over the data, into a fresh listing; its seconds.
 double dumppass(const std::vector<unsigned char>& data, long reclen, std::string& lst) {
     GCCB gc{};
-    OPTB opt{};
-    CMV c{};
-    char date[CBLDATE_LEN];
-    std::memcpy(c.eyecatch, "*CM*", 4);
-    c.gccb = &gc;
-    c.optp = &opt;
-    opt.reclen = 1;
-    opt.pagedepth = 1 << 30;  // one page: the heading once, as xxd has none
-    cbldate(date, nullptr, 0);
-    c.datep = date;
-    std::strcpy(c.heading, "\n\rTORVALE/L64 3.50");
+    static BEGB beg;
+    CMV& c = *cmvinit(&beg, &gc);
+    c.optp->pagedepth = 1 << 30;  // one page: the heading once, as xxd has none
+    cbldate(c.datep, nullptr, 0);
     c.lstname = lst.data();
-    c.logfp = stderr;
     cm = &c;
     double t0 = now();
     long n = static_cast<long>(data.size());

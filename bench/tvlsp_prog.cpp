@@ -68,20 +68,12 @@ double shell(const std::string& cmd) {
 // lst; its seconds.
 double actionpass(const std::vector<char>& data, const std::string& lst) {
     GCCB gc{};
-    OPTB opt{};
-    CMV c{};
+    static BEGB beg;
+    CMV& c = *cmvinit(&beg, &gc);
     CN n{};
-    char date[CBLDATE_LEN];
-    std::memcpy(c.eyecatch, "*CM*", 4);
-    c.gccb = &gc;
-    c.optp = &opt;
-    opt.reclen = 1;
-    cbldate(date, nullptr, 0);
-    c.datep = date;
-    std::strcpy(c.heading, "\n\rTORVALE/L64 3.50");
+    cbldate(c.datep, nullptr, 0);
     std::string name = lst;
     c.lstname = name.data();
-    c.logfp = stderr;
     cm = &c;
     n.typ1 = CN_NOW;
     n.typ2 = OP_PRINT;

@@ -357,3 +357,23 @@ void  iiclose(CMV* c);                        // close the current source's file
 int   get_sl(const char* text);               // length of a saved line
 int   get_sn(const char* text);               // line number of a saved line
 void  ctlkill(CMV* c);                        // release the saved statement lines
+
+// The run context and the driver's fixed work areas, as the block "beg"
+// holds them from its first 32-byte boundary.  Tests and benchmarks keep
+// one in their own storage.
+struct BEGB {
+    CMV  cmv;                 // the run context
+    OPTB opt;                 // the options block
+    char wline[WLINE_LEN];    // the statement work line
+    char date[CBLDATE_LEN];   // the date-time area, filled by cbldate
+};
+static_assert(std::is_trivially_copyable_v<BEGB> && std::is_trivially_destructible_v<BEGB>);
+
+// A fresh run context in b: zeroed, the eye-catcher, the options block,
+// work line and date area, the progress marker, the log on standard
+// error, gc as its memory manager, and the run's defaults (separator "!",
+// prefix "./", page 132 by 58, data width 100, error limit 10, summary
+// level 2, continuation size 4,096, block size 2,048, "libtorv.so", the
+// product heading and its underline).  The date area and the automatic
+// variables LRECL and RETCD are the caller's.  Result: &b->cmv.
+CMV* cmvinit(BEGB* b, GCCB* gc);

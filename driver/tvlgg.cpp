@@ -1,7 +1,8 @@
 // The run: builds the run context, reads the command line, sets the run's
 // defaults, and runs the phases in order; its result is the exit status.
 //
-// Exports: tvlgg (the run), exitcode (exit status of a return code), the
+// Exports: tvlgg (the run), cmvinit (a fresh run context with the run's
+// defaults), exitcode (exit status of a return code), the
 // globals beside the context (cm, tkc, the switch words, the signal
 // counters) and the test seam tvlgg_hook.  Called by main.  Calls the
 // command-line helpers (tvlarg.cpp, tvlparm.cpp), the signal trap
@@ -9,13 +10,15 @@
 // tvlaa, tvlss and tvlff.
 //
 // Steps of a run, with the progress letter in character 2 of the marker:
-// memory-trace pre-scan; context; arguments and options; signal trap;
-// date; defaults; RETCD 52; options file (N, n); parameter string (P);
-// log line (B); statements (I, L, E); final checks and phases (C); close.
+// memory-trace pre-scan; context and defaults; arguments and options;
+// signal trap; date; the command line's say on the defaults; RETCD 52;
+// options file (N, n); parameter string (P); log line (B); statements
+// (I, L, E); final checks and phases (C); close.
 //
 // The block "beg" (3,800 bytes) holds, from its first 32-byte boundary,
 // the context, the options block, the 528-byte statement work line and
-// the 112-byte date-time area (BEGB below), all zeroed at start.
+// the 112-byte date-time area (BEGB, driver.h), all zeroed at start;
+// cmvinit fills them, and tests and benchmarks use it on their own BEGB.
 #include "driver/driver.h"
 #include "files/files.h"
 #include "engine/engine.h"
@@ -44,19 +47,11 @@ constexpr char kPrompt[] = "\n  Enter TORVALE Ctl Cards...  (Use /* to end.)\n";
 constexpr char kBuild1[] = "\n          Build Level=";
 constexpr char kBuild2[] = " (Latest change).\n";
 constexpr int  kBegLen = 3800;
-constexpr int  kWline = 528;
 constexpr int  kHeadCols = 61;  // heading columns in the log line
 constexpr int  kDateCols = 16;  // "yyyy/mm/dd hh:mm"
 constexpr int  kRcStart = 52;   // RETCD while statements are analysed
 
-struct BEGB {
-    CMV  cmv;                 // the run context
-    OPTB opt;                 // the options block
-    char wline[kWline];       // the statement work line
-    char date[CBLDATE_LEN];   // the date-time area
-};
 static_assert(sizeof(BEGB) + 31 <= kBegLen, "the context and work areas fit in beg");
-static_assert(std::is_trivially_copyable_v<BEGB>);
 
 bool tracing(const CMV* c) { return (c->gccb->flags & (GC_M1 | GC_M2)) != 0; }
 
@@ -73,25 +68,14 @@ void step(CMV* c, char s) {
     ab_poll(c);
 }
 
-// Step 2: the block "beg", the context in it, the eye-catcher and the
-// progress marker.
+// Step 2: the block "beg" and the context in it, with the run's defaults
+// (cmvinit); the memory manager's traces go to the context's log from
+// here on.
 CMV* begin(GCCB* gc) {
     void* raw = cblgcore(gc, kBegLen, 0, "beg");
     auto at = (reinterpret_cast<std::uintptr_t>(raw) + 31) & ~static_cast<std::uintptr_t>(31);
-    BEGB* b = reinterpret_cast<BEGB*>(at);
-    CMV* c = &b->cmv;
-    std::memcpy(c->eyecatch, "*CM*", 4);
+    CMV* c = cmvinit(reinterpret_cast<BEGB*>(at), gc);
     c->begblk = raw;
-    c->optp = &b->opt;
-    c->optp->sep = '!';
-    c->gccb = gc;
-    c->logfp = stderr;
-    c->relp = kRelease;
-    c->datep = b->date;
-    c->wline = b->wline;
-    c->gcore_fn = reinterpret_cast<void*>(&cblgcore);
-    c->gcorf_fn = reinterpret_cast<void*>(static_cast<long (*)(GCCB*, void**, const char*)>(&cblgcorf));
-    std::memcpy(c->trace, "G..............", 16);
     gc->owner = c;
     cm = c;
     ab_logfd(2);
@@ -118,44 +102,10 @@ void argcopy(CMV* c, int argc, char** argv) {
     c->argcnt = argc;
 }
 
-// Step 7: the run's defaults and the product heading.
+// Step 7: the command line's say on the defaults: -notr turns the
+// signal trap off.
 void defaults(CMV* c) {
-    OPTB* o = c->optp;
-    o->sep = '!';
-    std::memcpy(o->pfx, "./", 3);
-    o->fill = ' ';
-    o->trap = (c->drvsw & CM_DRV_NOTRAP) ? 0 : 1;
-    o->rdw = 0;
-    o->banner = 1;
-    o->contmax = 4096;
-    o->prtsum = 2;
-    o->pagewidth = 132;
-    o->datawidth = 100;
-    o->pagedepth = 58;
-    o->errlim = 10;
-    o->blksize = 2048;
-    o->envvar = 1;
-    o->reclen = 1;
-    std::memcpy(o->dumpenc, "|:", 2);
-    std::memcpy(o->keyenc, "[]", 2);
-    o->lstsw = LST_SUM2;
-    c->lstsw = LST_SUM2;
-    c->pagewidth = 132;
-    c->pagedepth = 58;
-    c->errmax = 10;
-    savsiz = 4096;
-    c->calllib = "libtorv.so";
-    // LF CR, then the product heading, blank to the page width; its
-    // underline is as long as the product heading.
-    std::memset(c->heading, ' ', 2 + c->pagewidth);
-    std::memcpy(c->heading, "\n\r", 2);
-    std::memcpy(c->heading + 2, kProduct, sizeof kProduct - 1);
-    std::memcpy(c->heading + 2 + sizeof kProduct - 1, kRelease, 4);
-    c->heading[2 + c->pagewidth] = 0;
-    int len = static_cast<int>(sizeof kProduct - 1) + 4;
-    std::memset(c->underline, ' ', c->pagewidth);
-    std::memset(c->underline, '-', len);
-    c->underline[c->pagewidth] = 0;
+    if (c->drvsw & CM_DRV_NOTRAP) c->optp->trap = 0;
 }
 
 // Step 10: the site options file "torvale.nam" (statement input reads
@@ -311,7 +261,68 @@ void globals() {
     cmsigterm = 0;
 }
 
+// The run's defaults and the product heading (in options block and
+// context alike).
+void rundefs(CMV* c) {
+    OPTB* o = c->optp;
+    o->sep = '!';
+    std::memcpy(o->pfx, "./", 3);
+    o->fill = ' ';
+    o->trap = 1;
+    o->rdw = 0;
+    o->banner = 1;
+    o->contmax = 4096;
+    o->prtsum = 2;
+    o->pagewidth = 132;
+    o->datawidth = 100;
+    o->pagedepth = 58;
+    o->errlim = 10;
+    o->blksize = 2048;
+    o->envvar = 1;
+    o->reclen = 1;
+    std::memcpy(o->dumpenc, "|:", 2);
+    std::memcpy(o->keyenc, "[]", 2);
+    o->lstsw = LST_SUM2;
+    c->lstsw = LST_SUM2;
+    c->pagewidth = 132;
+    c->pagedepth = 58;
+    c->errmax = 10;
+    savsiz = 4096;
+    c->calllib = "libtorv.so";
+    // LF CR, then the product heading, blank to the page width; its
+    // underline is as long as the product heading.
+    std::memset(c->heading, ' ', 2 + c->pagewidth);
+    std::memcpy(c->heading, "\n\r", 2);
+    std::memcpy(c->heading + 2, kProduct, sizeof kProduct - 1);
+    std::memcpy(c->heading + 2 + sizeof kProduct - 1, kRelease, 4);
+    c->heading[2 + c->pagewidth] = 0;
+    int len = static_cast<int>(sizeof kProduct - 1) + 4;
+    std::memset(c->underline, ' ', c->pagewidth);
+    std::memset(c->underline, '-', len);
+    c->underline[c->pagewidth] = 0;
+}
+
 }  // namespace
+
+// A fresh run context in b with the run's defaults.  The driver's start
+// and every test or benchmark that needs a context use this one routine,
+// so the defaults live here alone.
+CMV* cmvinit(BEGB* b, GCCB* gc) {
+    std::memset(static_cast<void*>(b), 0, sizeof *b);
+    CMV* c = &b->cmv;
+    std::memcpy(c->eyecatch, "*CM*", 4);
+    c->optp = &b->opt;
+    c->gccb = gc;
+    c->logfp = stderr;
+    c->relp = kRelease;
+    c->datep = b->date;
+    c->wline = b->wline;
+    c->gcore_fn = reinterpret_cast<void*>(&cblgcore);
+    c->gcorf_fn = reinterpret_cast<void*>(static_cast<long (*)(GCCB*, void**, const char*)>(&cblgcorf));
+    std::memcpy(c->trace, "G..............", 16);
+    rundefs(c);
+    return c;
+}
 
 // A return code as the process's exit status: 0 to 255 as it is; any
 // other value 255, so that no failure can read as success to a shell.

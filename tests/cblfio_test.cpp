@@ -2,12 +2,7 @@
 // delimiters, update in place, append and replace, missing and failing
 // files, the error line, RBAs past 4 GiB and random bytes read as every
 // variable format.
-#include <gtest/gtest.h>
 #include "tests/testutil.h"
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "runtime/runtime.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,24 +35,16 @@ std::string unhex(std::string_view h) {
     return out;
 }
 
-struct cblfio : ::testing::Test {
-    CMV ctx{};
-    GCCB gc{};
-    OPTB opt{};
+struct cblfio : tvt::RunCtx {
     FFCB* fc = nullptr;
     FILE* log = nullptr;
-    CMV* saved = nullptr;
     FIOSYS sys{};
     std::string dir;
 
     void SetUp() override {
-        saved = cm;
         sys = fiosys;
-        ctx.gccb = &gc;
-        ctx.optp = &opt;
         log = std::tmpfile();
         ctx.logfp = log;
-        cm = &ctx;
         fc = cblf_fcb(&ctx);
         dir = tvt::tempdir(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
@@ -66,7 +53,7 @@ struct cblfio : ::testing::Test {
         cblf_kil(fc, KIL_FILES);
         cblgcorf(&gc, &fc, "ffc");
         std::fclose(log);
-        cm = saved;
+        ctx.logfp = stderr;
         tvt::rmtree(dir);
     }
     // A fresh, empty log.

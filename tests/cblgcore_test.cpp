@@ -13,24 +13,30 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/driver.h"
-#include "runtime/runtime.h"
+#include "tests/testutil.h"
 
 using namespace std::literals;
 
 namespace {
 
-// A run context whose log is a temporary file, so the trace can be read back.
+// A run context that owns its memory manager, with the log in a temporary
+// file, so the trace can be read back.
 struct TraceLog {
-    CMV   cmv{};
-    GCCB  cb{};
+    tvt::Ctx run;
+    GCCB&    cb = run.gc;
+    CMV&     cmv = run.cmv;
     TraceLog(std::uint32_t flags) {
         cmv.logfp = std::tmpfile();
-        cb.owner = &cmv;
+        cb.owner = run.c;
         cb.logfp = cmv.logfp;  // traces go to the block's log stream
         cb.flags = flags;
     }
-    ~TraceLog() { std::fclose(cmv.logfp); }
+    ~TraceLog() {
+        cb.flags = 0;  // the context's own release is not traced
+        cb.logfp = nullptr;
+        std::fclose(cmv.logfp);
+        cmv.logfp = stderr;
+    }
     std::vector<std::string> lines() {
         std::fflush(cmv.logfp);
         std::rewind(cmv.logfp);

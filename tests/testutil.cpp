@@ -1,4 +1,5 @@
-// Shared test support: temporary directories, whole files, child runs.
+// Shared test support: temporary directories, whole files, child runs,
+// and the ready run contexts.
 #include "tests/testutil.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +26,15 @@ std::string tempdir(std::string_view name) {
     std::filesystem::remove_all(p);
     std::filesystem::create_directories(p);
     return p;
+}
+
+WorkDir::WorkDir(std::string_view name) : dir(tempdir(name)), old(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+}
+
+WorkDir::~WorkDir() {
+    std::filesystem::current_path(old);
+    rmtree(dir);
 }
 
 void rmtree(const std::string& path) {
@@ -123,6 +134,13 @@ std::vector<std::string> listing(const std::string& dir) {
     return v;
 }
 
+std::vector<std::string> lines(const std::string& path) {
+    std::vector<std::string> v;
+    std::istringstream in(slurp(path));
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
+
 void starts(const std::vector<std::string>& got, const std::vector<std::string>& want) {
     ASSERT_GE(got.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
@@ -138,6 +156,138 @@ int ptmaster() {
         m = -1;
     }
     return m;
+}
+
+// ---------------------------------------------------------------------------
+// Run contexts
+// ---------------------------------------------------------------------------
+
+Ctx::Ctx() : gc{}, cmv(*cmvinit(&beg, &gc)), opt(beg.opt), c(&cmv), before_(cm) {
+    std::memset(beg.date, ' ', sizeof beg.date);
+    std::memcpy(beg.date + CBLDATE_TEXT, "2026/12/07 01:45:09.3", 21);
+    cm = c;
+    tkc = nullptr;
+    cmsw2 = cmsw3 = cmsw4 = 0;
+    startsw = 0;
+}
+
+Ctx::~Ctx() {
+    release();
+    cm = before_;
+    tkc = nullptr;
+    startsw = 0;
+}
+
+void Ctx::givenback() { EXPECT_EQ(gc.gotcnt, gc.relcnt) << "blocks not given back"; }
+
+void Ctx::listto(std::string& path) { cmv.lstname = path.data(); }
+
+void Ctx::release() {
+    cm = c;
+    tvlprt(nullptr, 0, PT_CLOSE, 0);  // the listing's blocks
+    FFCB all{};
+    all.cmv = c;
+    cblf_kil(&all, KIL_FILES);        // the file blocks
+    atkillc(c);
+    tokfree(c);
+    stmtfree(c);
+    parmfree(c);
+}
+
+void OpFix::SetUp() { c->cncur = &node; }
+
+void OpFix::TearDown() {
+    fldkill(c, &f);
+    tokfree(c);
+    atkillc(c);
+    run.givenback();
+}
+
+void OpFix::tokens(std::string_view s) {
+    std::memcpy(text, s.data(), s.size());
+    text[s.size()] = '\n';
+    text[s.size() + 1] = 0;
+    c->errnum = 0;
+    tvltokn(c, text, static_cast<int>(s.size()), '!');
+}
+
+int OpFix::unused() {
+    int n = 0;
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END); t = t->next)
+        if (!(t->flags & (TK_USED | TK_DELIM)) && t->len > 0) ++n;
+    return n;
+}
+
+StmtRun::StmtRun() { c_.linecnt = 1; }
+
+StmtRun::~StmtRun() {
+    FFCB all{};
+    all.cmv = &c_;
+    cblf_kil(&all, KIL_FILES);
+    aakill(&c_);  // the statements and what preparation made
+}
+
+int StmtRun::stmt(std::string_view text) {
+    seterr(0);
+    texts_.emplace_back(text);
+    texts_.back() += "\n";
+    texts_.back() += '\0';
+    std::string& s = texts_.back();
+    before_ = c_.cncur;
+    tvltokn(&c_, s.data(), static_cast<int>(text.size()), '!');
+    rc_ = tvlctla(&c_);
+    int err = c_.errnum;
+    if (!err && tokfu()) err = 45;
+    return err;
+}
+
+int StmtRun::stmts(std::initializer_list<std::string_view> list) {
+    int first = 0;
+    for (std::string_view text : list) {
+        int err = stmt(text);
+        if (!first) first = err;
+    }
+    return first;
+}
+
+int StmtRun::prepare() {
+    seterr(0);
+    c_.lstsw &= ~LST_RECPRT;
+    return tvlaa(&c_);
+}
+
+std::vector<CN*> StmtRun::made() {
+    CN* first = before_ ? before_->next : c_.cnhead;
+    if (before_ && before_->typ1 == 0) first = before_;
+    std::vector<CN*> v;
+    for (CN* n = first; n; n = n->next) v.push_back(n);
+    return v;
+}
+
+std::vector<CN*> StmtRun::nodes() {
+    std::vector<CN*> v;
+    for (CN* n = c_.cnhead; n; n = n->next) v.push_back(n);
+    return v;
+}
+
+PrtRun::PrtRun(const std::string& name) : dir(tempdir(name)), lst(dir + "/TORV.LST") {
+    run.listto(lst);
+    cmv.logfp = std::fopen("/dev/null", "w");
+}
+
+PrtRun::~PrtRun() {
+    run.release();
+    if (cmv.logfp) std::fclose(cmv.logfp);
+    cmv.logfp = stderr;
+    rmtree(dir);
+}
+
+std::vector<std::string> PrtRun::lines() {
+    CMV* was = cm;
+    cm = run.c;
+    tvlprt(nullptr, 0, PT_CLOSE, 0);
+    cm = was;
+    return tvt::lines(lst);
 }
 
 }  // namespace tvt

@@ -1,14 +1,7 @@
 // Run preparation: the successor links of the statement chain, branch
 // targets, the checks 521, 522, 523 and 524, the work area, the geometry
 // defaults of files, and whole runs that end in preparation.
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "report/report.h"
-#include "stmtfix.h"
-#include "testutil.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstring>
 #include <deque>
@@ -85,7 +78,7 @@ TEST(tvlaa, LinksTheChain) {
 }
 
 // GOTO takes its label's node as branch target, also when the label comes
-// later; GOTO GET the end node; an undefined label is error 522.
+// later; GOTO GET the end node.
 TEST(tvlaa, BranchTargets) {
     Aa aa;
     ASSERT_EQ(aa.stmts({"IF P 1 EQ 'A'", "THEN GOTO SKIP", "NOW PRINT", "SKIP", "NOW PRINT", "GOTO GET"}), 0);
@@ -94,29 +87,26 @@ TEST(tvlaa, BranchTargets) {
     ASSERT_EQ(v.size(), 6u);  // IF, GOTO, PRINT, PRINT (labelled), GOTO GET, end
     EXPECT_EQ(v[1]->btarget, v[3]);
     EXPECT_EQ(v[4]->btarget, v[5]);
-    Aa ab;
-    ASSERT_EQ(ab.stmts({"NOW PRINT", "NOW GOTO NOWHERE"}), 0);
-    EXPECT_EQ(ab.prepare(), 522);
 }
 
-// The checks of preparation: no productive statement (READ alone does not
-// count) is 524; an EOF test of a file that is never opened is 523; a
-// FLAG needs a directory.  On success RETCD is 48.
+// The errors of preparation on the statements that raise them: no
+// productive statement (READ alone does not count) 524; an EOF test of a
+// file that is never opened 523; an undefined label 522; START without a
+// READ that made a primary input 50.
 TEST(tvlaa, ChecksOfTheChain) {
-    {
+    struct Row { std::vector<std::string_view> stmts; int err; };
+    const Row kRows[] = {
+        {{"READ IN", "IF P 1 EQ 'A'", "THEN GOTO X", "X"}, 524},
+        {{"IF EOF", "THEN PRINT"}, 523},                   // no file at all
+        {{"NOW CLOSE X", "IF EOF X", "THEN PRINT"}, 523},  // X has no open mode
+        {{"NOW PRINT", "NOW GOTO NOWHERE"}, 522},
+        {{"NOW PRINT", "NOW START"}, 50},
+    };
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.stmts.back());
         Aa aa;
-        ASSERT_EQ(aa.stmts({"READ IN", "IF P 1 EQ 'A'", "THEN GOTO X", "X"}), 0);
-        EXPECT_EQ(aa.prepare(), 524);
-    }
-    {
-        Aa aa;
-        ASSERT_EQ(aa.stmts({"IF EOF", "THEN PRINT"}), 0);
-        EXPECT_EQ(aa.prepare(), 523);  // no file at all
-    }
-    {
-        Aa aa;
-        ASSERT_EQ(aa.stmts({"NOW CLOSE X", "IF EOF X", "THEN PRINT"}), 0);
-        EXPECT_EQ(aa.prepare(), 523);  // X has no open mode
+        for (std::string_view t : r.stmts) ASSERT_EQ(aa.stmts({t}), 0) << t;
+        EXPECT_EQ(aa.prepare(), r.err);
     }
 }
 
@@ -310,29 +300,23 @@ TEST(aalink, ElseWithoutIfIs521) {
 // START / NOW PRINT (nodes 1-4, end 5): walking back, PRINT takes the end;
 // START and its IF take the end and the IF becomes the target; the READ
 // takes the IF.  A copy of the READ goes in front, all links to the IF.
-// Without a READ that made a primary input, START is error 50.
 TEST(tvlaa, StartLinks) {
-    {
-        Aa aa;
-        ASSERT_EQ(aa.stmts({"READ IN", "IF P 1 EQ 'A'", "THEN START", "NOW PRINT"}), 0);
-        ASSERT_EQ(startsw, 1);
-        aa.c().primary->fdflags |= FDF_NOOPEN;  // IN is not read here
-        ASSERT_EQ(aa.prepare(), 0);
-        std::vector<CN*> v = aa.nodes();
-        ASSERT_EQ(v.size(), 6u);
-        CN* copy = v[0];
-        EXPECT_EQ(aa.c().cnstart, copy);
-        EXPECT_EQ(copy->typ2, OP_READ);
-        EXPECT_EQ(copy->selid, 0);
-        EXPECT_EQ(place(v, copy->tsucc), 3);
-        EXPECT_EQ(place(v, copy->fsucc), 3);
-        EXPECT_EQ(place(v, copy->asucc), 3);
-        EXPECT_EQ(place(v, v[1]->asucc), 3);  // the READ: the IF
-        EXPECT_EQ(place(v, v[2]->asucc), 6);  // the IF: the end
-        EXPECT_EQ(place(v, v[3]->asucc), 6);  // START: the end
-        EXPECT_EQ(place(v, v[4]->asucc), 6);  // PRINT: the end
-    }
-    Aa ab;
-    ASSERT_EQ(ab.stmts({"NOW PRINT", "NOW START"}), 0);
-    EXPECT_EQ(ab.prepare(), 50);
+    Aa aa;
+    ASSERT_EQ(aa.stmts({"READ IN", "IF P 1 EQ 'A'", "THEN START", "NOW PRINT"}), 0);
+    ASSERT_EQ(startsw, 1);
+    aa.c().primary->fdflags |= FDF_NOOPEN;  // IN is not read here
+    ASSERT_EQ(aa.prepare(), 0);
+    std::vector<CN*> v = aa.nodes();
+    ASSERT_EQ(v.size(), 6u);
+    CN* copy = v[0];
+    EXPECT_EQ(aa.c().cnstart, copy);
+    EXPECT_EQ(copy->typ2, OP_READ);
+    EXPECT_EQ(copy->selid, 0);
+    EXPECT_EQ(place(v, copy->tsucc), 3);
+    EXPECT_EQ(place(v, copy->fsucc), 3);
+    EXPECT_EQ(place(v, copy->asucc), 3);
+    EXPECT_EQ(place(v, v[1]->asucc), 3);  // the READ: the IF
+    EXPECT_EQ(place(v, v[2]->asucc), 6);  // the IF: the end
+    EXPECT_EQ(place(v, v[3]->asucc), 6);  // START: the end
+    EXPECT_EQ(place(v, v[4]->asucc), 6);  // PRINT: the end
 }

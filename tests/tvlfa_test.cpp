@@ -1,20 +1,14 @@
 // File definitions: statements to the settings of their file block, the
 // errors of the keywords and of the uses of one file, the primary input,
 // file names, and the library loader.
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "report/report.h"
-#include "stmtfix.h"
-#include "testutil.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 
 using namespace std::literals;
 
@@ -163,6 +157,7 @@ TEST(tvlfa, ErrorsOfFileDefinitions) {
         {{longname.c_str()}, 30},
         {{"WRITE ABCDEFGHIJ DSN 'x.txt'"}, 30},
         {{"READ IN DSN P 1"}, 138},
+        {{"READ IN RECFM F LRECL 100 INTO 1 LEN 50"}, 20},  // the record must fit the INTO operand
     };
     for (const Row& r : kRows) {
         SCOPED_TRACE(r.stmts.back());
@@ -175,21 +170,17 @@ TEST(tvlfa, ErrorsOfFileDefinitions) {
 
 // A read file may also be replaced; a file with update mode may be read.
 TEST(tvlfa, ModesOfOneFileCombine) {
-    {
+    for (auto [first, second] : {std::pair{"READ F1", "REPLACE F1"}, std::pair{"REPLACE F2", "READ F2"}}) {
+        SCOPED_TRACE(first);
         Fa fa;
-        ASSERT_EQ(fa.stmt("READ F1"), 0);
-        ASSERT_EQ(fa.stmt("REPLACE F1"), 0);
+        ASSERT_EQ(fa.stmt(first), 0);
+        ASSERT_EQ(fa.stmt(second), 0);
         EXPECT_EQ(fa.file()->mode, FM_IN | FM_UPD);
     }
-    Fa fb;
-    ASSERT_EQ(fb.stmt("REPLACE F2"), 0);
-    ASSERT_EQ(fb.stmt("READ F2"), 0);
-    EXPECT_EQ(fb.file()->mode, FM_IN | FM_UPD);
 }
 
 // The first READ of a file in read mode makes it the primary input and
 // its statement the first pass; a later READ of another file does not.
-// The record length of an F file must fit the INTO operand (error 20).
 TEST(tvlfa, FirstReadIsThePrimaryInput) {
     Fa fa;
     ASSERT_EQ(fa.stmt("READ IN RECFM F LRECL 50"), 0);
@@ -203,11 +194,9 @@ TEST(tvlfa, FirstReadIsThePrimaryInput) {
     EXPECT_EQ(fa.c().workmin, 50);
 }
 
+// An F record that fits the INTO operand is read into it; without a
+// length the operand takes the record length.
 TEST(tvlfa, RecordLengthMustFitTheIntoOperand) {
-    {
-        Fa fb;
-        EXPECT_EQ(fb.stmt("READ IN RECFM F LRECL 100 INTO 1 LEN 50"), 20);
-    }
     {
         Fa fc;
         EXPECT_EQ(fc.stmt("READ IN RECFM F LRECL 40 INTO 11 LEN 50"), 0);

@@ -1,11 +1,8 @@
 // End-of-job summary: statements analysed and prepared for real, counts
 // and file counters set by hand, the summary read back from the listing.
-#include "tests/stmtfix.h"
 #include "tests/testutil.h"
 
 #include "engine/engine.h"
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,17 +39,11 @@ std::vector<std::string> sumlines(const std::string& listing) {
 // data files and the log live there.
 class Tvlff : public ::testing::Test {
 protected:
+    tvt::WorkDir wd{"tvlff_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+    std::string& dir = wd.dir;
     void SetUp() override {
-        dir = tvt::tempdir("tvlff_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        char buf[4096];
-        home = getcwd(buf, sizeof buf) ? buf : "/";
-        ASSERT_EQ(0, chdir(dir.c_str()));
         tvt::spit(dir + "/in.txt", "ABC\nXYZ\nAQQ\n");  // 3 lines, 12 bytes
         ASSERT_EQ(0, mkdir((dir + "/" + std::string(100, 'a')).c_str(), 0755));
-    }
-    void TearDown() override {
-        if (chdir(home.c_str()) != 0) ADD_FAILURE() << "chdir back";
-        tvt::rmtree(dir);
     }
     // Analyse and prepare the statements at the summary level given by
     // the listing switch, let setup set counts, run the summary; the
@@ -89,7 +80,6 @@ protected:
         o.lines = sumlines(o.all);
         return o;
     }
-    std::string dir, home;
 };
 
 // The node of the statement with selection number sel, or of the n-th

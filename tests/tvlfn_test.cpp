@@ -1,11 +1,6 @@
 // File blocks for names given by the program: splitting, the special names,
 // finding the same file again, and the DD-style name in the error line.
-#include <gtest/gtest.h>
 #include "tests/testutil.h"
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "runtime/runtime.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,22 +10,12 @@
 
 namespace {
 
-struct tvlfn : ::testing::Test {
-    CMV ctx{};
-    GCCB gc{};
-    CMV* saved = nullptr;
-    void SetUp() override {
-        saved = cm;
-        ctx.gccb = &gc;
-        ctx.logfp = std::tmpfile();
-        cm = &ctx;
-    }
+struct tvlfn : tvt::RunCtx {
+    void SetUp() override { ctx.logfp = std::tmpfile(); }
     void TearDown() override {
-        FFCB fc{};
-        fc.cmv = &ctx;
-        cblf_kil(&fc, KIL_FILES);
+        run.release();
         std::fclose(ctx.logfp);
-        cm = saved;
+        ctx.logfp = stderr;
     }
 };
 
@@ -89,23 +74,19 @@ TEST_F(tvlfn, FindsTheSameFileByItsExactName) {
 }
 
 TEST_F(tvlfn, ErrorLineShowsADdName) {
-    std::string d = tvt::tempdir("tvlfn-dd");
-    char here[4096];
-    ASSERT_NE(nullptr, getcwd(here, sizeof here));
-    ASSERT_EQ(0, chdir(d.c_str()));
-    mkdir("INPUT", 0755);
-    FFREC* f = ::tvlfn(&ctx, FN_SRC, "INPUT", 0);
-    FFCB fc{};
-    fc.cmv = &ctx;
-    fc.ffrec = f;
-    EXPECT_EQ(nullptr, ::cblfio(&fc, F_READ, nullptr, 0));
-    EXPECT_EQ(0, chdir(here));
+    {
+        tvt::WorkDir wd("tvlfn-dd");
+        mkdir("INPUT", 0755);
+        FFCB fc{};
+        fc.cmv = &ctx;
+        fc.ffrec = ::tvlfn(&ctx, FN_SRC, "INPUT", 0);
+        EXPECT_EQ(nullptr, ::cblfio(&fc, F_READ, nullptr, 0));
+    }
     std::fflush(ctx.logfp);
     std::rewind(ctx.logfp);
     char line[200] = "";
     ASSERT_NE(nullptr, std::fgets(line, sizeof line, ctx.logfp));
     EXPECT_STREQ("cblfio: Is a directory  (Input) DDname=\"INPUT\"\n", line);
-    tvt::rmtree(d);
 }
 
 }  // namespace

@@ -1,13 +1,7 @@
 // IF-condition parsing: condition statements to their condition elements
 // (comparison code, flags, operands, lists of comparands, options) and
 // every error of the conditions.
-#include "driver/driver.h"
-#include "files/files.h"
-#include "frontend/frontend.h"
-#include "report/report.h"
-#include "stmtfix.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstring>
 #include <deque>

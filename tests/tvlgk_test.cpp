@@ -191,21 +191,20 @@ TEST_F(Tvlgk, ErrorNumbers) {
     }
 }
 
-// 75: a length for a position of 0 or less, when the position was parsed
-// before (GK_MORE continues the field).
-TEST_F(Tvlgk, LengthForPositionBelowOne) {
-    tokens("0 5");
-    ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
-    EXPECT_EQ(75, tvlgk(&f, GK_MORE | GK_POS2));
-    EXPECT_EQ(75, c->errnum);
-}
-
-// 215: a position given twice, reported through tvlgk.
-TEST_F(Tvlgk, PositionGivenTwice) {
-    tokens("3 4");
-    ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
-    EXPECT_EQ(215, tvlgk(&f, GK_POS | GK_FIELD));
-    EXPECT_EQ(215, c->errnum);
+// Errors of a field whose position tvlvn parsed first: 75, a length for
+// a position of 0 or less (GK_MORE continues the field); 215, a position
+// given twice.
+TEST_F(Tvlgk, ErrorsAfterAParsedPosition) {
+    struct Row { const char* text; long mode; int rc; };
+    constexpr Row kRows[] = {{"0 5", GK_MORE | GK_POS2, 75}, {"3 4", GK_POS | GK_FIELD, 215}};
+    for (const Row& r : kRows) {
+        SCOPED_TRACE(r.text);
+        fldkill(c, &f);
+        tokens(r.text);
+        ASSERT_EQ(0, tvlvn(c, &f, VN_POS));
+        EXPECT_EQ(r.rc, tvlgk(&f, r.mode));
+        EXPECT_EQ(r.rc, c->errnum);
+    }
 }
 
 // Under GK_TRY an operand that fails leaves the tokens, the cursor and the
@@ -282,24 +281,12 @@ TEST_F(Tvlgk, DecimalMaskGivesDigitsAndScale) {
     EXPECT_NE(0u, f->sub->pflags & FP_HEXMASK);
 }
 
-TEST(fldmult, FieldListOfLiteralsAndFields) {
-    GCCB gc{};
-    OPTB opt{};
-    CN node{};
-    CMV ctx{};
-    std::memcpy(ctx.eyecatch, "*CM*", 4);
-    ctx.gccb = &gc;
-    ctx.optp = &opt;
-    opt.sep = '!';
-    opt.contmax = 4096;
-    ctx.cncur = &node;
-    CMV* save = cm;
-    cm = &ctx;
+using fldmult_t = Tvlgk;
+TEST_F(fldmult_t, FieldListOfLiteralsAndFields) {
     node.typ2 = 89;  // PRINT
-    char text[] = "'A' P 5 LEN 2 DSN\n";
-    tvltokn(&ctx, text, static_cast<int>(sizeof text) - 2, '!');
+    tokens("'A' P 5 LEN 2 DSN");
     FLD* list = nullptr;
-    EXPECT_EQ(3, fldmult(&ctx, &list));
+    EXPECT_EQ(3, fldmult(c, &list));
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(PK_LIT, list->pkind);
     ASSERT_NE(nullptr, list->next);
@@ -309,12 +296,8 @@ TEST(fldmult, FieldListOfLiteralsAndFields) {
     ASSERT_NE(nullptr, list->next->next);
     EXPECT_EQ(PK_DSN, list->next->next->pkind);
     EXPECT_EQ(PK_END, list->next->next->lkind);  // no length: to the end
-    EXPECT_EQ(0, ctx.errnum);
-    fldkill(&ctx, &list);
-    tokfree(&ctx);
-    atkillc(&ctx);
-    cm = save;
-    EXPECT_EQ(gc.gotcnt, gc.relcnt);
+    EXPECT_EQ(0, c->errnum);
+    fldkill(c, &list);
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 // Selection loop: the return-code rule, the caseless compare, the fast
 // search, and condition elements judged on operands built by hand (fixed
 // addresses, so that only the comparison is under test).
-#include "driver/driver.h"
 #include "engine/engine.h"
-#include "frontend/frontend.h"
-#include "runtime/runtime.h"
-
-#include <gtest/gtest.h>
+#include "tests/testutil.h"
 
 #include <cstring>
 #include <string>
@@ -18,27 +14,13 @@ using namespace std::literals;
 namespace {
 
 // A bare run context with RETCD at 0 and a current node.
-class Sel : public ::testing::Test {
+class Sel : public tvt::RunCtx {
 protected:
-    GCCB gc{};
-    OPTB opt{};
-    CMV ctx{};
     CN node{}, yes{}, no{};
     FLD f1{}, f2{};
-    CMV* save = nullptr;
     void SetUp() override {
-        save = cm;
-        ctx.gccb = &gc;
-        ctx.optp = &opt;
-        ctx.logfp = stderr;
-        cm = &ctx;
         atupdv(atmake("RETCD", 0), 0);
         ctx.cncur = &node;
-        startsw = 0;
-    }
-    void TearDown() override {
-        atkillc(&ctx);
-        cm = save;
     }
     // A fixed-address operand of n bytes.
     static void fixed(FLD& f, std::string_view bytes, int type, int scale = 0) {
@@ -203,34 +185,31 @@ TEST_F(Sel, ArithmeticElements) {
     }
 }
 
-// Bit masks against one data byte (or as many as the mask has).
+// Bit masks against one data byte (or as many as the mask has).  A mask
+// over 256 bytes is cut to 256: return code 6, counted in trmask.
 TEST_F(Sel, MaskElements) {
-    struct Row { const char* name; std::string_view data, mask; int code, want; };
+    const std::string ff300(300, '\xFF'), m300(300, '\x01');
+    struct Row { const char* name; std::string_view data, mask; int code, want, rc; };
     const Row kRows[] = {
-        {"OnesAllOn", "1", "\x30"sv, CC_ONES, 1},       // 0x31 & 0x30 = 0x30
-        {"OnesOneOff", "A", "\x30"sv, CC_ONES, 0},      // 0x41 & 0x30 = 0x00
-        {"MixedSome", "1", "\x0F"sv, CC_MIXED, 1},      // 0x31 & 0x0F = 0x01
-        {"ZerosNone", "A", "\x80"sv, CC_ZEROS, 1},
-        {"ZeroMaskNever", "A", "\x00"sv, CC_ZEROS, 0},
-        {"LongMaskMixed", "\xF0\x0F"sv, "\xFF\xFF"sv, CC_MIXED, 1},  // some on, some off
-        {"LongMaskOnes", "\xF0\x0F"sv, "\xF0\x0F"sv, CC_ONES, 1},
+        {"OnesAllOn", "1", "\x30"sv, CC_ONES, 1, 0},       // 0x31 & 0x30 = 0x30
+        {"OnesOneOff", "A", "\x30"sv, CC_ONES, 0, 0},      // 0x41 & 0x30 = 0x00
+        {"MixedSome", "1", "\x0F"sv, CC_MIXED, 1, 0},      // 0x31 & 0x0F = 0x01
+        {"ZerosNone", "A", "\x80"sv, CC_ZEROS, 1, 0},
+        {"ZeroMaskNever", "A", "\x00"sv, CC_ZEROS, 0, 0},
+        {"LongMaskMixed", "\xF0\x0F"sv, "\xFF\xFF"sv, CC_MIXED, 1, 0},  // some on, some off
+        {"LongMaskOnes", "\xF0\x0F"sv, "\xF0\x0F"sv, CC_ONES, 1, 0},
+        {"MaskOver256IsCut", ff300, m300, CC_ONES, 1, 6},
     };
     for (const Row& r : kRows) {
         SCOPED_TRACE(r.name);
+        atupdv(ctx.at_retcd, 0);
+        ctx.trmask = 0;
         fixed(f1, r.data, FD_CHAR);
         fixed(f2, r.mask, FD_CHAR);
         EXPECT_EQ(r.want, judge(r.code, 0));
+        EXPECT_EQ(r.rc, rc());
+        EXPECT_EQ(r.rc ? 1 : 0, ctx.trmask);
     }
-}
-
-// A mask over 256 bytes is cut to 256: return code 6, counted.
-TEST_F(Sel, LongMaskIsCut) {
-    std::string data(300, '\xFF'), mask(300, '\x01');
-    fixed(f1, data, FD_CHAR);
-    fixed(f2, mask, FD_CHAR);
-    EXPECT_EQ(1, judge(CC_ONES, 0));
-    EXPECT_EQ(6, rc());
-    EXPECT_EQ(1, ctx.trmask);
 }
 
 // Range scans over the current record "xxABxAB": EQ finds the first

@@ -225,7 +225,8 @@ TEST_F(Tvlvn, AtNameLength) {
 }
 
 // The special @-names and their words in the exit interface block.
-TEST(atmake, SpecialNamesAndInterfaceWords) {
+using atmake_t = Tvlvn;
+TEST_F(atmake_t, SpecialNamesAndInterfaceWords) {
     struct Row { const char* name; const char* canon; std::uint8_t kind; long word; };
     constexpr Row kRows[] = {
         {"L", "LRECL", AT_KIND_BASE | AT_KIND_SPECIAL | AT_KIND_BOUNDED, 32},
@@ -239,11 +240,7 @@ TEST(atmake, SpecialNamesAndInterfaceWords) {
         {"Diff", "DIFF", AT_KIND_BASE | AT_KIND_SPECIAL, 56},
         {"@", "@", AT_KIND_BASE | AT_KIND_SPECIAL | AT_KIND_RECPTR, 40},
     };
-    GCCB gc{};
-    CMV ctx{};
-    ctx.gccb = &gc;
-    CMV* save = cm;
-    cm = &ctx;
+    CMV& ctx = *c;
     for (const Row& r : kRows) {
         SCOPED_TRACE(r.name);
         AT* at = atmake(r.name, 0);
@@ -262,16 +259,11 @@ TEST(atmake, SpecialNamesAndInterfaceWords) {
     EXPECT_NE(0u, ctx.vnsw & CM_VN_DIFF);
     // LRECL, RETCD, RETSYS, REASCD, RETVSAM, REPLYL, DIFF, @, @Ptr: 9 records.
     EXPECT_EQ(10, atkillc(&ctx));
-    cm = save;
-    EXPECT_EQ(gc.gotcnt, gc.relcnt);
 }
 
-TEST(atupdv, BoundedLengthAndInterfaceWords) {
-    GCCB gc{};
-    CMV ctx{};
-    ctx.gccb = &gc;
-    CMV* save = cm;
-    cm = &ctx;
+using atupdv_t = Tvlvn;
+TEST_F(atupdv_t, BoundedLengthAndInterfaceWords) {
+    CMV& ctx = *c;
     unsigned char rec[80] = {};
     ctx.currec = rec;
     ctx.curlen = 80;
@@ -301,8 +293,6 @@ TEST(atupdv, BoundedLengthAndInterfaceWords) {
     EXPECT_EQ(0, p->value);
     EXPECT_EQ(AT_STATE_NOVAL, p->state);
     atkillc(&ctx);
-    cm = save;
-    EXPECT_EQ(gc.gotcnt, gc.relcnt);
 }
 
 }  // namespace
