@@ -1,6 +1,5 @@
 // File names: every form of a name as written, by mode; whole runs using them.
 #include <gtest/gtest.h>
-#include "tests/stmtfix.h"
 #include "tests/testutil.h"
 #include <sys/stat.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include "files/files.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
-#include "stmtfix.h"
+#include "tests/testutil.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

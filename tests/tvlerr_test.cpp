@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "frontend/frontend.h"
-#include "tests/prtfix.h"
+#include "tests/testutil.h"
 
 using tvt::PrtRun;
 using tvt::sp;

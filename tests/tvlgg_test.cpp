@@ -5,7 +5,6 @@
 
 #include "driver/driver.h"
 #include "frontend/frontend.h"
-#include "tests/runctx.h"
 #include "tests/testutil.h"
 
 #include <fcntl.h>

@@ -1,14 +1,14 @@
 // Field operands: operand text to FLD contents for each written form, the
 // literals (character, hexadecimal, EBC, packed, float, zoned, binary), the
 // attributes, the error numbers, and GK_TRY leaving the tokens untouched.
-#include "opfix.h"
+#include "tests/testutil.h"
 
 #include <string>
 #include <vector>
 
 namespace {
 
-class Tvlgk : public OpFix {
+class Tvlgk : public tvt::OpFix {
 protected:
     int gk(std::string_view s, long mode, int op = 0) {
         fldkill(c, &f);
@@ -307,7 +307,7 @@ namespace {
 // Random operand texts from the words of the operand forms, through every
 // mode word the callers pass: no crash, the token count stays true, and a
 // tentative parse that fails without reporting leaves every token as it was.
-class TvlgkRandom : public OpFix {};
+class TvlgkRandom : public tvt::OpFix {};
 
 TEST_F(TvlgkRandom, EveryCallerModeKeepsTheTokensTrue) {
     static const char* const kWords[] = {

@@ -5,7 +5,7 @@
 #include "frontend/frontend.h"
 #include "report/report.h"
 #include "testutil.h"
-#include "tests/runctx.h"
+#include "tests/testutil.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>

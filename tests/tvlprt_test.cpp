@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/prtfix.h"
+#include "tests/testutil.h"
 
 using namespace std::string_literals;
 using namespace std::string_view_literals;

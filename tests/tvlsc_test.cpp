@@ -3,7 +3,7 @@
 // lengths of every kind, clipping at the record end and the work area,
 // fields past the end failing with their accounting, explicit windows,
 // values and literals, declared variables, and the result stores.
-#include "opfix.h"
+#include "tests/testutil.h"
 
 #include "engine/engine.h"
 #include "files/files.h"
@@ -26,7 +26,7 @@ constexpr STMT kWrite{CN_THEN, OP_WRITE};
 constexpr STMT kMove{CN_THEN, OP_MOVE};
 constexpr STMT kIf{CN_IF, CC_EQ};
 
-class Tvlsc : public OpFix {
+class Tvlsc : public tvt::OpFix {
 protected:
     unsigned char rec[64];
     unsigned char work[32];

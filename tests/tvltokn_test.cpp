@@ -4,7 +4,7 @@
 
 #include "driver/driver.h"
 #include "frontend/frontend.h"
-#include "tests/runctx.h"
+#include "tests/testutil.h"
 #include "testutil.h"
 
 #include <cstring>

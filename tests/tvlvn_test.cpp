@@ -1,7 +1,7 @@
 // Value names and positions: term arithmetic of position and length
 // expressions, value names, EQU labels in terms, and the @-names with their
 // exit interface words.
-#include "opfix.h"
+#include "tests/testutil.h"
 #include "report/report.h"
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 namespace {
 
-class Tvlvn : public OpFix {
+class Tvlvn : public tvt::OpFix {
 protected:
     int parse(std::string_view s, int mode) {
         fldkill(c, &f);
