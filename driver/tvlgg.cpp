@@ -68,7 +68,7 @@ void step(CMV* c, char s) {
     ab_poll(c);
 }
 
-// Step 2: the block "beg" and the context in it, with the run's defaults
+// The context: the block "beg" and the context in it, with the run's defaults
 // (cmvinit); the memory manager's traces go to the context's log from
 // here on.
 CMV* begin(GCCB* gc) {
@@ -102,13 +102,13 @@ void argcopy(CMV* c, int argc, char** argv) {
     c->argcnt = argc;
 }
 
-// Step 7: the command line's say on the defaults: -notr turns the
+// The command line's say on the defaults: -notr turns the
 // signal trap off.
 void defaults(CMV* c) {
     if (c->drvsw & CM_DRV_NOTRAP) c->optp->trap = 0;
 }
 
-// Step 10: the site options file "torvale.nam" (statement input reads
+// The options file: the site options file "torvale.nam" (statement input reads
 // it; an absent file is not read).
 void optfile(CMV* c) {
     step(c, 'N');
@@ -116,7 +116,7 @@ void optfile(CMV* c) {
     step(c, 'n');
 }
 
-// Step 13: the heading's 61 columns, the date and time, the prompt.
+// The log line: the heading's 61 columns, the date and time, the prompt.
 void logline(CMV* c) {
     step(c, 'B');
     char* l = c->logline;
@@ -134,7 +134,7 @@ void putlogline(CMV* c) {
     c->drvsw |= CM_DRV_LOGDONE;
 }
 
-// Step 14, -V: the heading and date, then the build level.  The prompt is
+// The version, -V: the heading and date, then the build level.  The prompt is
 // left out, since no statements are read.
 void version(CMV* c) {
     char* l = c->logline + kHeadCols + kDateCols;
@@ -146,7 +146,7 @@ void version(CMV* c) {
     std::fputs(c->logline, c->logfp);
 }
 
-// Step 15: the statements.  The parameter-string statements are closed
+// The statements.  The parameter-string statements are closed
 // first, so that the prompt is shown only when statements come from a
 // terminal on standard input and neither -ctl nor an END or "/*" in the
 // parameter string provides them; the log line then keeps the heading
@@ -186,7 +186,7 @@ void cardattach(CMV* c) {
     f->unread = n;
 }
 
-// Step 16: the final checks, then the phases.
+// The final checks, then the phases.
 void finals(CMV* c) {
     step(c, 'C');
     if ((c->stmtsw & CM_STMT_SUSP) && startsw == 0) {
