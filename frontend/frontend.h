@@ -154,6 +154,14 @@ constexpr std::uint32_t CN_OPF_MULTI = 0x400000;  // several operands
 // CN_TYP2: the operation codes (OP_*) and their property table are in
 // frontend/optab.h.
 
+// Second codes (CN.sub) of an assignment (OP_ASSIGN): how each target
+// byte is combined with its source byte (and, past the source, with the
+// statement's fill character cfill).  ORDER BW
+constexpr int BW_NONE = 30;  // plain move
+constexpr int BW_AND  = 31;  // AND
+constexpr int BW_OR   = 32;  // OR
+constexpr int BW_XOR  = 33;  // XOR
+
 // The statement kind of a node: an action (NOW, THEN, ELSE) or a
 // condition element (IF, AND, OR, THEN IF, ELSE IF).  A null node is
 // neither.
