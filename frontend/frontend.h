@@ -102,7 +102,7 @@ struct CN {
     std::int16_t collast;   // column (from 1) of the last token's end
     char*        srctext;   // saved text of the statement's first line (statement input)
     CN*          prev;    // previous node of the statement chain
-    std::int32_t sub;     // second code (optab.h): alignment AL_*, STACK STK_*, FLAG FLG_*,
+    std::int32_t sub;     // second code (optab.h): alignment AL_*, assignment BW_*, STACK STK_*, FLAG FLG_*,
                           // TRACE TRC_*, LINE 9, SPACE 8, print type (CN_TYP3) of print operations
     std::int32_t arg;     // conversion code, line count, SLEEP seconds, or CALL argument count
     void**       callv;   // CALL: argument addresses, one more than the arguments (tag "call")

@@ -105,7 +105,7 @@ int operand(CMV* c, FLD** slot, long mode, std::uint8_t use, int place) {
     return rc ? rc : c->errnum;
 }
 
-// A P or POS prefix next: consumed, and the operand marked for it.
+// A P or POS prefix next: consumed (the caller marks its operand FP_PFX).
 bool prefix() { return tokt("P,POS") != nullptr; }
 
 // The lengths the operands take from each other: a target without one
