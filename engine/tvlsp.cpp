@@ -1,8 +1,9 @@
-// Control, print and log actions: tvlsp executes the actions of the
-// classes other than file actions (optab.h) that steer the walk (GOTO, GOTO
-// GET, START, SUSP, EOJ, CANCEL) and that print (PRINT, PLOG, LOG, SPACE,
-// LINE), and tells the selection loop how the walk goes on through its
-// result code (ACT_* in engine.h).
+// Control, print, log and record actions: tvlsp executes the actions of
+// the classes other than file actions (optab.h) that steer the walk (GOTO,
+// GOTO GET, START, SUSP, EOJ, CANCEL), that print (PRINT, PLOG, LOG,
+// SPACE, LINE) and that change the record (MOVE and the assignments with
+// their bitwise forms, LEFT, RIGHT, CENTRE), and tells the selection loop
+// how the walk goes on through its result code (ACT_* in engine.h).
 //
 // Exports: tvlsp (engine.h).
 // Called by: the selection loop, for the current node (CMV.cncur) of an
@@ -12,7 +13,13 @@
 // execute: 27009).
 //
 // Divisions: printing (destinations, operands, field lists, the print
-// call); the walk (START and SUSP); the dispatcher.
+// call); record actions (MOVE and assignments, justification); the walk
+// (START and SUSP); the dispatcher.
+//
+// Record actions change the target (fld1; the source itself when none is
+// written) from the source (fld2) in place, with no area of their own: an
+// operand that does not resolve makes the action do nothing (return code
+// 8 is raised where it failed).
 //
 // Print destinations, the listing control word of the statement:
 //   PRINT  listing               (PD_LIST)
@@ -35,6 +42,7 @@
 #include "report/report.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -130,6 +138,140 @@ int prtrtn(CMV* c, CN* n) {
 }
 
 // ---------------------------------------------------------------------------
+// Record actions
+// ---------------------------------------------------------------------------
+
+using U = std::uintptr_t;
+
+// Resolve the statement's two operands: the target first when the source
+// takes its length (kind 9), else the source first.  A target that is
+// not written is the source.  False when one does not resolve (the
+// operand layer has counted the failure): the action then does nothing.
+bool twoops(CN* n, FLD** t, FLD** s) {
+    *s = n->fld2;
+    *t = n->fld1 ? n->fld1 : n->fld2;
+    if (!*s) return false;
+    FLD* first = (*s)->lkind == PK_FT ? *t : *s;
+    FLD* second = first == *s ? *t : *s;
+    if (!tvlsc(first) || first->litlen < 0) return false;
+    if (second != first && (!tvlsc(second) || second->litlen < 0)) return false;
+    return true;
+}
+
+// One byte combined by the bitwise code op.
+inline unsigned char bitop(int op, unsigned char a, unsigned char b) {
+    return op == BW_AND ? a & b : op == BW_OR ? a | b : a ^ b;
+}
+
+// MOVE and the assignments.  Plain: n bytes (the shorter length) copied
+// one at a time from the first, so that a target starting inside its
+// source to the right repeats the source's leading bytes; the rest of the
+// target set to the statement's fill.  Bitwise: the first n target bytes
+// combined with the source as it stood before the action (the direction
+// of the pass is chosen so that no source byte is read after it was
+// written), the rest combined with the fill byte.
+int moverun(CN* n) {
+    FLD *t, *s;
+    if (!twoops(n, &t, &s)) return ACT_GO;
+    unsigned char* ta = t->lit;
+    const unsigned char* sa = s->lit;
+    const long long tl = t->litlen;
+    const long long m = tl < s->litlen ? tl : s->litlen;
+    const auto fill = static_cast<unsigned char>(n->cfill);
+    const int op = n->sub;
+    if (op == BW_AND || op == BW_OR || op == BW_XOR) {
+        if (reinterpret_cast<U>(ta) > reinterpret_cast<U>(sa))
+            for (long long i = m - 1; i >= 0; --i) ta[i] = bitop(op, ta[i], sa[i]);
+        else
+            for (long long i = 0; i < m; ++i) ta[i] = bitop(op, ta[i], sa[i]);
+        for (long long i = m; i < tl; ++i) ta[i] = bitop(op, ta[i], fill);
+        return ACT_GO;
+    }
+    if (reinterpret_cast<U>(ta) > reinterpret_cast<U>(sa) && reinterpret_cast<U>(ta) < reinterpret_cast<U>(sa + m))
+        for (long long i = 0; i < m; ++i) ta[i] = sa[i];  // the repeat move
+    else if (m > 0)
+        std::memmove(ta, sa, static_cast<std::size_t>(m));
+    if (tl > m) std::memset(ta + m, fill, static_cast<std::size_t>(tl - m));
+    setlen(t, ta + tl, ta + m, 0);
+    return ACT_GO;
+}
+
+// The justified text of a source: the bytes from its first to its last
+// non-blank with each inner run of blanks cut to one blank.  An item is
+// one byte of that text; its start is the source byte it comes from (the
+// first blank of a run).
+struct ADJTXT {
+    const unsigned char* s;  // the source
+    long long a, b;          // first non-blank, and one past the last
+};
+
+// The start of the item after the one that starts at p.
+inline long long itnext(const ADJTXT& x, long long p) {
+    if (x.s[p] != ' ') return p + 1;
+    while (p < x.b && x.s[p] == ' ') ++p;
+    return p;
+}
+// The start of the item before the one that starts at p.
+inline long long itprev(const ADJTXT& x, long long p) {
+    long long q = p - 1;
+    if (x.s[q] == ' ')
+        while (q > x.a && x.s[q - 1] == ' ') --q;
+    return q;
+}
+
+// ADJ LEFT, RIGHT, CENTRE into the target (the source itself when none was
+// written), on blanks X'20'.  The text of length L goes to the target's
+// start (LEFT), end (RIGHT), or offset (T - L) / 2 rounded up (CENTRE),
+// blanks around it; an all-blank source blanks the target.  A text longer
+// than the target keeps its first T bytes (LEFT, CENTRE) or its last
+// (RIGHT), with return code 8.
+// Overlap: item k is written at W(k) and read at R(k); W(k) - R(k) never
+// grows with k, so the items with W > R come first.  They are copied from
+// the last back, then the others from the first on: no source byte is
+// read after it was overwritten.  The blanks around the text come last.
+int adjrun(CN* n) {
+    FLD *t, *s;
+    if (!twoops(n, &t, &s)) return ACT_GO;
+    unsigned char* ta = t->lit;
+    const long long tl = t->litlen;
+    ADJTXT x{s->lit, 0, s->litlen};
+    while (x.a < x.b && x.s[x.a] == ' ') ++x.a;
+    while (x.b > x.a && x.s[x.b - 1] == ' ') --x.b;
+    long long len = 0;  // items
+    for (long long p = x.a; p < x.b; p = itnext(x, p)) ++len;
+    long long first = 0, cnt = len, off = 0;  // the items kept, and where they go
+    if (len > tl) {
+        cnt = tl;
+        if (n->sub == AL_RIGHT) first = len - tl;
+        setret(RC_ACTION);
+    } else if (n->sub == AL_RIGHT) {
+        off = tl - len;
+    } else if (n->sub == AL_CENTRE) {
+        off = (tl - len + 1) / 2;
+    }
+    // The first kept item that is not written past its start, and the
+    // start of the item before it.
+    long long k = 0, p = x.a, before = -1;
+    for (; k < first; ++k) p = itnext(x, p);
+    const long long end = first + cnt;
+    for (; k < end; ++k) {
+        if (reinterpret_cast<U>(ta + off + (k - first)) <= reinterpret_cast<U>(x.s + p)) break;
+        before = p;
+        p = itnext(x, p);
+    }
+    const long long mid = k;
+    if (mid > first)
+        for (long long j = mid - 1, q = before;; q = itprev(x, q), --j) {
+            ta[off + j - first] = x.s[q];
+            if (j == first) break;
+        }
+    for (long long j = mid, q = p; j < end; ++j, q = itnext(x, q)) ta[off + j - first] = x.s[q];
+    if (off > 0) std::memset(ta, ' ', static_cast<std::size_t>(off));
+    if (tl > off + cnt) std::memset(ta + off + cnt, ' ', static_cast<std::size_t>(tl - off - cnt));
+    return ACT_GO;
+}
+
+// ---------------------------------------------------------------------------
 // The walk
 // ---------------------------------------------------------------------------
 
@@ -183,6 +325,8 @@ int tvlsp(CMV* c) {
         case OP_PRINT:
         case OP_PLOG:
         case OP_LOG: return prtrtn(c, n);
+        case OP_ASSIGN: return moverun(n);
+        case OP_ALIGN: return adjrun(n);
         default: break;
     }
     c->prt.selid = n->selid;

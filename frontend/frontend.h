@@ -102,7 +102,7 @@ struct CN {
     std::int16_t collast;   // column (from 1) of the last token's end
     char*        srctext;   // saved text of the statement's first line (statement input)
     CN*          prev;    // previous node of the statement chain
-    std::int32_t sub;     // second code (optab.h): alignment AL_*, STACK STK_*, FLAG FLG_*,
+    std::int32_t sub;     // second code (optab.h): alignment AL_*, assignment BW_*, STACK STK_*, FLAG FLG_*,
                           // TRACE TRC_*, LINE 9, SPACE 8, print type (CN_TYP3) of print operations
     std::int32_t arg;     // conversion code, line count, SLEEP seconds, or CALL argument count
     void**       callv;   // CALL: argument addresses, one more than the arguments (tag "call")
@@ -153,6 +153,14 @@ constexpr std::uint32_t CN_OPF_MULTI = 0x400000;  // several operands
 
 // CN_TYP2: the operation codes (OP_*) and their property table are in
 // frontend/optab.h.
+
+// Second codes (CN.sub) of an assignment (OP_ASSIGN): how each target
+// byte is combined with its source byte (and, past the source, with the
+// statement's fill character cfill).  ORDER BW
+constexpr int BW_NONE = 30;  // plain move
+constexpr int BW_AND  = 31;  // AND
+constexpr int BW_OR   = 32;  // OR
+constexpr int BW_XOR  = 33;  // XOR
 
 // The statement kind of a node: an action (NOW, THEN, ELSE) or a
 // condition element (IF, AND, OR, THEN IF, ELSE IF).  A null node is

@@ -178,7 +178,7 @@ void newline(SUMS* s, const CN* n, long long total) {
 // ---------------------------------------------------------------------------
 
 // The operation of an action node; in operation and statement-detail
-// mode with its detail (label, alignment).
+// mode with its detail (label, alignment, bitwise operator).
 void sm_set_op(SUMS* s, const CN* n) {
     int col = kColOp;
     if (s->level == 3) {
@@ -195,6 +195,8 @@ void sm_set_op(SUMS* s, const CN* n) {
     if (n->typ2 == OP_RETURN && n->typ1 == CN_NOW) op = "=ret= ";
     if (n->typ2 == OP_ALIGN && s->level >= 2)
         op = n->sub == AL_CENTRE ? "centre" : n->sub == AL_LEFT ? "left" : n->sub == AL_RIGHT ? "right" : op;
+    if (n->typ2 == OP_ASSIGN && s->level >= 2)
+        op = n->sub == BW_AND ? "AND" : n->sub == BW_OR ? "OR " : n->sub == BW_XOR ? "XOR" : op;
     std::snprintf(name, sizeof name, "%-7s", op);
     if ((n->typ2 == OP_GOSUB || n->typ2 == OP_GOTO) && s->level >= 2 && n->label)
         std::snprintf(name, sizeof name, "%s %.31s", op, n->label->name);

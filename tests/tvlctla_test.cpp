@@ -70,8 +70,9 @@ TEST(tvlctla, OperationWordsGiveKindAndCode) {
         {"NOW READ IN", 23, 0, 0, 0},      {"NOW MYFILE", 24, 0, 0, 0},       // no rule takes it: WRITE
         {"NOW WRITE LOG", 24, 0, 0, 0},    {"NOW F X", 24, 0, 0, 0},          // LOG is the file's name
         {"NOW 'a b'", 24, 0, 0, 0},        {"NOW @A=1", 40, 0, 0, 1},
-        {"NOW CENTRE X", 51, 43, 0, 1},    {"NOW LEFT X", 51, 44, 0, 1},
-        {"NOW ADJR X", 51, 45, 0, 1},      {"NOW PK X", 55, 0, 52, 1},
+        // Justification's source X is no quoted literal: 42.
+        {"NOW CENTRE X", 51, 43, 0, 42},   {"NOW LEFT X", 51, 44, 0, 42},
+        {"NOW ADJR X", 51, 45, 0, 42},     {"NOW PK X", 55, 0, 52, 1},
         {"NOW PACKB X", 55, 0, 57, 1},     {"NOW UNPK X", 55, 0, 67, 1},
         {"NOW UNPKB X", 55, 0, 147, 1},    {"NOW TRAN X", 54, 0, 0, 1},
         {"NOW CVA X", 54, 0, 81, 1},       {"NOW CVE X", 54, 0, 21, 1},
