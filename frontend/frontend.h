@@ -132,6 +132,14 @@ struct CN {
     FLD*         fld1;    // first operand: the field tested (or the class-tested value)
     FLD*         fld2;    // second operand: the value compared with
     FLD*         fmlen;   // MATCHLEN operand, or null
+    // Further operands of the record actions (tvlga): the third and fourth
+    // (TRAN's table or strings, CHANGE's from and to strings, GEN's seed)
+    // and the option slot (CHANGE's HITS, GEN's RANGE, DIV's REM).
+    FLD*         fld3;
+    FLD*         fld4;
+    FLD*         fldopt;
+    unsigned char* work;  // a block the action keeps across executions (tag "cnw"), or null
+    std::int32_t worklen; // bytes of work
     std::uint32_t cflags; // CF_* below
     std::int32_t step;    // step of a search, 1 unless STEP
     AT*          ptr;     // @-name receiving the position a search found, or null

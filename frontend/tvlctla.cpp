@@ -1185,6 +1185,7 @@ void cnkill(CMV* c) {
         }
         cblgcorf(c->gccb, &p->callv, "call");
         cblgcorf(c->gccb, &p->cmtline, "cmt");
+        cblgcorf(c->gccb, &p->work, "cnw");
         cblgcorf(c->gccb, &p, "CN");
         p = n;
     }

@@ -264,6 +264,51 @@ void assign(CMV* c, CN* n, TK* word) {
     chartypes(c, n, word);
     lenfix(c, n, word);
 }
+// ---------------------------------------------------------------------------
+// TRAN, UPPER, LOWER, CVA, CVE (54)
+// ---------------------------------------------------------------------------
+
+void tranargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
+// ---------------------------------------------------------------------------
+// CHOP, PARSE (57)
+// ---------------------------------------------------------------------------
+
+void chopargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
+// ---------------------------------------------------------------------------
+// CHANGE (58)
+// ---------------------------------------------------------------------------
+
+void chgargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
+// ---------------------------------------------------------------------------
+// GEN, GENERATE, RANDOM (43)
+// ---------------------------------------------------------------------------
+
+void genargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
+// ---------------------------------------------------------------------------
+// CVDATE (56)
+// ---------------------------------------------------------------------------
+
+void cvdtargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
 }  // namespace
 
 // "STOPAFT", "STOP" or "S" followed by a number, anywhere in the
@@ -296,8 +341,18 @@ int sartn(CMV* c) {
 int tvlga(CMV* c, int type) {
     if ((type < 40 || type > 58) && type != 84) errlogic(7101);
     TK* word = c->tkcur;
-    if (!c->errnum && (type == OP_MOVE || type == OP_ALIGN)) movefam(c, c->cncur, type, word);
-    else if (!c->errnum && type == OP_ASSIGN) assign(c, c->cncur, word);
-    else if (!c->errnum) blameat(c, word, 1);
+    CN* n = c->cncur;
+    if (c->errnum) return c->errnum;
+    switch (type) {
+        case OP_MOVE:
+        case OP_ALIGN: movefam(c, n, type, word); break;
+        case OP_ASSIGN: assign(c, n, word); break;
+        case OP_TRAN: tranargs(c, n, word); break;
+        case OP_CHOP: chopargs(c, n, word); break;
+        case OP_CHANGE: chgargs(c, n, word); break;
+        case OP_RANDOM: genargs(c, n, word); break;
+        case OP_CVDT: cvdtargs(c, n, word); break;
+        default: blameat(c, word, 1); break;
+    }
     return c->errnum;
 }
