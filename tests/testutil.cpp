@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -288,6 +289,27 @@ std::vector<std::string> PrtRun::lines() {
     tvlprt(nullptr, 0, PT_CLOSE, 0);
     cm = was;
     return tvt::lines(lst);
+}
+
+void actrows(const char* dirname, const std::vector<ActRow>& rows, const std::string& read,
+             const std::string& write) {
+    for (const ActRow& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string dir = tempdir(dirname);
+        spit(dir + "/in.dat", r.in);
+        spit(dir + "/ctl", read + "\n" + r.stmt + "\n" + write + "\n");
+        Run got = run({"-ctl", "ctl"}, dir);
+        EXPECT_EQ(r.rc, got.status) << got.err;
+        EXPECT_EQ(r.rc != 52, exists(dir + "/out.dat"));
+        EXPECT_EQ(hex(r.out), hex(slurp(dir + "/out.dat")));
+        std::vector<std::string> lst = listing(dir);
+        std::string first = r.stmt.substr(0, r.stmt.find('\n'));
+        EXPECT_NE(lst.end(), std::find(lst.begin(), lst.end(), "     2.  " + first));
+        if (!r.line.empty()) {
+            EXPECT_NE(lst.end(), std::find(lst.begin(), lst.end(), r.line)) << r.line;
+        }
+        rmtree(dir);
+    }
 }
 
 }  // namespace tvt

@@ -69,6 +69,27 @@ std::vector<std::string> listing(const std::string& dir);
 // The whole file at path, one string per line (line ends cut).
 std::vector<std::string> lines(const std::string& path);
 
+// One whole run of an action: the statements stmt (lines) between a READ
+// of in.dat and a WRITE of out.dat, the record file in, and what must come
+// out: the output file's bytes, the exit code, and a listing line the run
+// must print ("" none).  The listing must echo stmt's first line as
+// statement 2.  A run that ends at 52 must leave no output file.
+struct ActRow {
+    const char* name;
+    std::string stmt;
+    std::string in;
+    std::string out;
+    int rc;
+    std::string line;
+};
+// Each row in a fresh directory; read and write are the READ and WRITE
+// statements (the default: 10-byte fixed records both).
+void actrows(const char* dirname, const std::vector<ActRow>& rows,
+             const std::string& read = "READ in.dat RECFM F LRECL 10",
+             const std::string& write = "WRITE out.dat RECFM F LRECL 10");
+// The summary line of statement 2 that acted once, with its operation name.
+inline std::string sum2(const std::string& op) { return "    2             1 " + op; }
+
 // The first lines of got must be want, line by line.
 void starts(const std::vector<std::string>& got, const std::vector<std::string>& want);
 

@@ -25,40 +25,14 @@
 
 namespace {
 
-struct Row {
-    const char* name;
-    const char* stmt;   // the statement between the READ and the WRITE
-    std::string in;     // the record
-    std::string out;    // the output file
-    int rc;             // exit code
-    std::string line;   // a listing line the run must print ("" none)
-};
+using Row = tvt::ActRow;
+using tvt::sum2;
 
 const std::string kRec = "ABCDEFGHIJ";
 const std::string kRuns = "  A   B C ";  // text "A B C", L = 5
 
-void runrows(const char* dirname, const std::vector<Row>& rows) {
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        std::string dir = tvt::tempdir(dirname);
-        tvt::spit(dir + "/in.dat", r.in);
-        tvt::spit(dir + "/ctl",
-                  "READ in.dat RECFM F LRECL 10\n" + std::string(r.stmt) + "\nWRITE out.dat RECFM F LRECL 10\n");
-        tvt::Run run = tvt::run({"-ctl", "ctl"}, dir);
-        EXPECT_EQ(r.rc, run.status) << run.err;
-        EXPECT_EQ(r.rc != 52, tvt::exists(dir + "/out.dat"));
-        EXPECT_EQ(r.out, tvt::slurp(dir + "/out.dat"));
-        std::vector<std::string> lst = tvt::listing(dir);
-        EXPECT_NE(lst.end(), std::find(lst.begin(), lst.end(), "     2.  " + std::string(r.stmt)));
-        if (!r.line.empty()) {
-            EXPECT_NE(lst.end(), std::find(lst.begin(), lst.end(), r.line)) << r.line;
-        }
-        tvt::rmtree(dir);
-    }
-}
-
-// The summary line of statement 2 that ran once: its operation name.
-std::string sum(const std::string& op) { return "    2             1 " + op; }
+std::string sum(const std::string& op) { return sum2(op); }
+void runrows(const char* dirname, const std::vector<Row>& rows) { tvt::actrows(dirname, rows); }
 
 }  // namespace
 
