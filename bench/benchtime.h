@@ -1,11 +1,18 @@
 // Timing helpers shared by the standalone throughput programs: a clock in
-// seconds, best and worst of N timed runs after a warm-up, a file's size.
+// seconds, best and worst of N timed runs after a warm-up, a file's size,
+// a shell command timed as a whole process with its peak memory, and the
+// median of commands run in alternation.
 #pragma once
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -33,6 +40,49 @@ template <class F> Stats timed(int runs, F f) {
 inline long fsize(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+// One whole process: wall time, peak resident memory, exit status.
+struct Timing {
+    double secs;  // wall time
+    long   rsskb; // peak resident memory of the child, KiB
+    int    rc;    // exit status
+};
+
+// Run a shell command in dir; its wall time and peak memory.
+inline Timing shell(const std::string& dir, const std::string& cmd) {
+    double t0 = now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int st = 0;
+    struct rusage ru;
+    std::memset(&ru, 0, sizeof ru);
+    wait4(pid, &st, 0, &ru);
+    return {now() - t0, ru.ru_maxrss, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
+}
+
+// The commands run `runs` times in turn (A B C, A B C, ...); for each, the
+// median wall time, the largest peak memory and the first non-zero exit.
+inline std::vector<Timing> alternate(const std::string& dir, const std::vector<std::string>& cmds, int runs) {
+    std::vector<std::vector<double>> secs(cmds.size());
+    std::vector<Timing> out(cmds.size(), Timing{0, 0, 0});
+    for (int r = 0; r < runs; ++r)
+        for (std::size_t i = 0; i < cmds.size(); ++i) {
+            Timing t = shell(dir, cmds[i]);
+            secs[i].push_back(t.secs);
+            out[i].rsskb = std::max(out[i].rsskb, t.rsskb);
+            if (!out[i].rc) out[i].rc = t.rc;
+        }
+    for (std::size_t i = 0; i < cmds.size(); ++i) {
+        std::sort(secs[i].begin(), secs[i].end());
+        std::size_t n = secs[i].size();
+        out[i].secs = n % 2 ? secs[i][n / 2] : (secs[i][n / 2 - 1] + secs[i][n / 2]) / 2;
+    }
+    return out;
 }
 
 }  // namespace bench

@@ -12,13 +12,11 @@
 // the run and the ratio of the reference's time to the program's.
 //
 // Usage: e2e_prog <torvale> [MB] [dir]; exits 2 when setup fails.
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
+#include "benchtime.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,31 +27,9 @@ namespace {
 
 constexpr long kMiB = 1L << 20;
 
-struct Timing {
-    double secs;  // wall time
-    long   rsskb; // peak resident memory of the child, KiB
-    int    rc;    // exit status
-};
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// Run a shell command in dir; its wall time and peak memory.
-Timing shell(const std::string& dir, const std::string& cmd) {
-    double t0 = now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(127);
-        execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int st = 0;
-    struct rusage ru;
-    std::memset(&ru, 0, sizeof ru);
-    wait4(pid, &st, 0, &ru);
-    return {now() - t0, ru.ru_maxrss, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
-}
+using bench::Timing;
+using bench::now;
+using bench::shell;
 
 // The plain C copy: 1 MiB reads and writes.
 Timing ccopy(const std::string& from, const std::string& to) {
@@ -69,10 +45,7 @@ Timing ccopy(const std::string& from, const std::string& to) {
     return {now() - t0, 0, rc};
 }
 
-long fsize(const std::string& p) {
-    struct stat st;
-    return stat(p.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
-}
+using bench::fsize;
 
 // Deterministic pseudo-random numbers.
 unsigned long long g_seed = 88172645463325252ULL;
