@@ -104,3 +104,4 @@ long long date2dos(long long* result, const char* tmpl);     // the filled templ
 
 // Control, print and log actions (tvlsp.cpp): the codes of the other classes
 int  tvlsp(CMV* c);
+int  tvlsa(CMV* c);  // the arithmetic actions: assignment of a number, ADD, SUB, MULT, DIV

@@ -382,6 +382,11 @@ int tvlsp(CMV* c) {
         case OP_CHANGE: return chgrun(c, n);
         case OP_RANDOM: return genrun(c, n);
         case OP_CVDT: return cvdtrun(c, n);
+        case OP_ARITH:
+        case OP_ADD:
+        case OP_SUB:
+        case OP_MULT:
+        case OP_DIV: return tvlsa(c);
         default: break;
     }
     c->prt.selid = n->selid;

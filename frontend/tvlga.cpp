@@ -309,6 +309,16 @@ void cvdtargs(CMV* c, CN* n, TK* word) {
     blameat(c, word, 1);
 }
 
+// ---------------------------------------------------------------------------
+// ADD, SUB, MULT, DIV (45-48)
+// ---------------------------------------------------------------------------
+
+void arithargs(CMV* c, CN* n, int type, TK* word) {
+    (void)n;
+    (void)type;
+    blameat(c, word, 1);
+}
+
 }  // namespace
 
 // "STOPAFT", "STOP" or "S" followed by a number, anywhere in the
@@ -352,6 +362,10 @@ int tvlga(CMV* c, int type) {
         case OP_CHANGE: chgargs(c, n, word); break;
         case OP_RANDOM: genargs(c, n, word); break;
         case OP_CVDT: cvdtargs(c, n, word); break;
+        case OP_ADD:
+        case OP_SUB:
+        case OP_MULT:
+        case OP_DIV: arithargs(c, n, type, word); break;
         default: blameat(c, word, 1); break;
     }
     return c->errnum;
