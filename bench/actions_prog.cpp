@@ -5,7 +5,7 @@
 //   2. CHANGE of a word in 81-byte lines (80 characters and LF), beside
 //      sed 's/ALPHA/OMEGA/g'.
 // The commands run in turn several times; each line gives the median
-// MB/s of input, the peak memory and the ratio of the reference's median
+// MB/s of input (slowest and fastest run in brackets), the peak memory and the ratio of the reference's median
 // time to the program's.  The outputs are compared with the references'.
 //
 // Usage: actions_prog <torvale> [MB] [runs] [dir]; exits 2 when setup
@@ -20,7 +20,7 @@
 
 namespace {
 
-using bench::Timing;
+using bench::Med;
 
 unsigned long long g_seed = 0x9E3779B97F4A7C15ULL;
 unsigned long long rnd() {
@@ -64,8 +64,9 @@ bool ctl(const std::string& dir, const char* name, const char* text) {
     return f && std::fputs(text, f) >= 0 && std::fclose(f) == 0;
 }
 
-void line(const char* what, long bytes, const Timing& t, double ref) {
-    std::printf("  %-40s %8.1f MB/s %7ld KiB", what, static_cast<double>(bytes) / 1e6 / t.secs, t.rsskb);
+void line(const char* what, long bytes, const Med& t, double ref) {
+    double mb = static_cast<double>(bytes) / 1e6;
+    std::printf("  %-36s %7.1f MB/s (%6.1f-%6.1f) %6ld KiB", what, mb / t.secs, mb / t.max, mb / t.min, t.rsskb);
     if (ref > 0) std::printf("   ref/this %5.2f", ref / t.secs);
     if (t.rc != 0) std::printf("   exit %d", t.rc);
     std::printf("\n");
@@ -101,11 +102,12 @@ int main(int argc, char** argv) {
     std::string run = "'" + tv + "' -lst /dev/null -ctl ";
 
     std::printf("1. TRAN ASCII of EBCDIC F 80 records\n");
-    std::vector<Timing> t = bench::alternate(
+    std::vector<Med> t = bench::alternate(
         dir,
         {run + "tran.ctl 2>/dev/null", "dd if=ebc.dat of=dd.asc conv=ascii bs=1M status=none",
          "iconv -f IBM037 -t ISO-8859-1 ebc.dat > iconv.asc"},
-        runs);
+        runs,
+        {"rm -f tv.asc", "rm -f dd.asc", "rm -f iconv.asc"});
     line("dd conv=ascii bs=1M", eb, t[1], 0);
     line("iconv -f IBM037 -t ISO-8859-1", eb, t[2], 0);
     line("torvale TRAN ASCII", eb, t[0], t[1].secs);
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
     bool ok = same(dir, "tv.asc", "dd.asc") && same(dir, "tv.asc", "iconv.asc");
 
     std::printf("2. CHANGE 'ALPHA' 'OMEGA' in 81-byte lines\n");
-    t = bench::alternate(dir, {run + "chg.ctl 2>/dev/null", "sed 's/ALPHA/OMEGA/g' lines.txt > sed.txt"}, runs);
+    t = bench::alternate(dir, {run + "chg.ctl 2>/dev/null", "sed 's/ALPHA/OMEGA/g' lines.txt > sed.txt"}, runs,
+                         {"rm -f tv.txt", "rm -f sed.txt"});
     line("sed 's/ALPHA/OMEGA/g'", tb, t[1], 0);
     line("torvale CHANGE", tb, t[0], t[1].secs);
     ok = same(dir, "tv.txt", "sed.txt") && ok;

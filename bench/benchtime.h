@@ -65,22 +65,36 @@ inline Timing shell(const std::string& dir, const std::string& cmd) {
     return {now() - t0, ru.ru_maxrss, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
 }
 
-// The commands run `runs` times in turn (A B C, A B C, ...); for each, the
-// median wall time, the largest peak memory and the first non-zero exit.
-inline std::vector<Timing> alternate(const std::string& dir, const std::vector<std::string>& cmds, int runs) {
+// The median, fastest and slowest wall time of a command run several
+// times, its largest peak memory and its first non-zero exit status.
+struct Med {
+    double secs, min, max;
+    long   rsskb;
+    int    rc;
+};
+
+// The commands run `runs` times in turn (A B C, A B C, ...); before each
+// run of command i, clean[i] when given (not timed), e.g. to remove its
+// outputs.
+inline std::vector<Med> alternate(const std::string& dir, const std::vector<std::string>& cmds, int runs,
+                                  const std::vector<std::string>& clean = {}) {
     std::vector<std::vector<double>> secs(cmds.size());
-    std::vector<Timing> out(cmds.size(), Timing{0, 0, 0});
+    std::vector<Med> out(cmds.size(), Med{0, 0, 0, 0, 0});
     for (int r = 0; r < runs; ++r)
         for (std::size_t i = 0; i < cmds.size(); ++i) {
+            if (i < clean.size() && !clean[i].empty()) shell(dir, clean[i]);
             Timing t = shell(dir, cmds[i]);
             secs[i].push_back(t.secs);
             out[i].rsskb = std::max(out[i].rsskb, t.rsskb);
             if (!out[i].rc) out[i].rc = t.rc;
         }
     for (std::size_t i = 0; i < cmds.size(); ++i) {
-        std::sort(secs[i].begin(), secs[i].end());
-        std::size_t n = secs[i].size();
-        out[i].secs = n % 2 ? secs[i][n / 2] : (secs[i][n / 2 - 1] + secs[i][n / 2]) / 2;
+        std::vector<double>& v = secs[i];
+        std::sort(v.begin(), v.end());
+        std::size_t n = v.size();
+        out[i].secs = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+        out[i].min = v.front();
+        out[i].max = v.back();
     }
     return out;
 }
