@@ -292,6 +292,7 @@ int tvlaa(CMV* c) {
     if (c->errnum) return c->errnum;
     if (c->at_retcd) atupdv(c->at_retcd, 48);
     workarea(c);
+    shortmarks(c);
     if (files(c)) return c->errnum;
     if (c->lstsw & LST_RECPRT) tvlprt(nullptr, 0, PT_PREC, 0);
     return c->errnum;

@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 CMV*          cm = nullptr;
@@ -259,6 +260,7 @@ void globals() {
     cmsigtot = 0;
     cmsig_id = 0;
     cmsigterm = 0;
+    shortoff = std::getenv("TVLNOSHORT") != nullptr;  // tests: every record the general way
 }
 
 // The run's defaults and the product heading (in options block and

@@ -51,6 +51,13 @@ bool sigcaught();              // a signal arrived since selection started
 const unsigned char* s1eq(const unsigned char* first, const unsigned char* last, const unsigned char* s,
                           std::int64_t len);  // first occurrence starting in [first, last], or null
 int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes without case
+// Short paths: run preparation marks (shortmarks) what is fixed for the
+// whole run, constant operands (FL_CONST) and direct comparisons
+// (CF_DIRECT), and the loop then takes a quicker way to the same results.
+// With shortoff set nothing is marked and every record goes the general
+// way (the environment variable TVLNOSHORT sets it, for tests).
+extern bool shortoff;
+void shortmarks(CMV* c);
 
 // Run-time positions and lengths (tvlsc.cpp)
 //

@@ -808,11 +808,40 @@ unsigned char* scplace(CMV* c, FLD* f, long long p) {
 
 }  // namespace
 
+namespace {
+
+// A constant operand (FL_CONST): its literal, or its field when that lies
+// wholly in the record in hand, with the results the general steps leave
+// (the literal: status and address terms 0, its length, no record
+// position; the field: address, length, 1-based position, no special
+// area, outside flag off).  Null: the general way.
+unsigned char* scconst(CMV* c, FLD* f) {
+    const long long p = f->pos, n = f->len;
+    if (f->pkind == PK_LIT) {
+        f->rtstat = 0;
+        f->rtterms = 0;
+        f->litlen = n;
+        f->rpos = -1;
+        return f->lit;
+    }
+    if (!c->currec || n > c->curlen || p > c->curlen - n) return nullptr;
+    f->rtterms = 0;
+    f->rtstat = 0;
+    f->fval = static_cast<double>(p);
+    setarea(c, nullptr, 0);
+    f->pflags &= ~FP_OUTSIDE;
+    return done(f, reinterpret_cast<U>(c->currec) + static_cast<U>(p), n, p + 1);
+}
+
+}  // namespace
+
 // Resolve the operand f for the record in hand; see the opening comment
 // and engine.h for what the results hold.
 unsigned char* tvlsc(FLD* f) {
     if (!f) return nullptr;
     CMV* c = ctx(f);
+    if (f->lflags & FL_CONST)
+        if (unsigned char* a = scconst(c, f)) return a;
     if (f->pkind == PK_LIT) return scfixed(c, f);
     long long p = getpos(c, f, f);
     if (f->rtstat) return scfailed(f);

@@ -216,16 +216,19 @@ bool judge(int code, int r) {
 int sign(int r) { return (r > 0) - (r < 0); }
 
 // Byte comparison of a (la bytes) with b (lb bytes); the longer one's
-// remainder is compared with the fill byte.  *diff receives the offset in
-// a of the first differing byte, or -1 when they are equal.
+// remainder is compared with the fill byte.  *diff (when diff is not null:
+// only DIFF needs it) receives the offset in a of the first differing
+// byte, or -1 when they are equal.
 int charcmp(const CN* n, const unsigned char* a, std::int64_t la, const unsigned char* b, std::int64_t lb,
             std::int64_t* diff) {
     std::int64_t k = la < lb ? la : lb;
     bool casei = (n->cflags & CF_CASEI) != 0;
     int r = casei ? memicmp(a, b, k) : (k > 0 ? std::memcmp(a, b, static_cast<std::size_t>(k)) : 0);
+    std::int64_t dummy;
+    if (!diff) diff = &dummy;
     *diff = -1;
     if (r != 0 || la == lb) {
-        if (r != 0)
+        if (r != 0 && diff != &dummy)
             for (std::int64_t i = 0; i < k; ++i)
                 if (casei ? ttab_lc[a[i]] != ttab_lc[b[i]] : a[i] != b[i]) {
                     *diff = i;
@@ -626,8 +629,9 @@ int arith(CMV* c, CN* n) {
 // Character comparison, with the difference pointer when DIFF is in use.
 int chartest(CMV* c, CN* n) {
     std::int64_t diff;
-    int r = charcmp(n, c->cmpladr, c->cmpllen, c->cmpradr, c->cmprlen, &diff);
-    if ((c->vnsw & CM_VN_DIFF) && c->at_diff) {
+    const bool want = (c->vnsw & CM_VN_DIFF) && c->at_diff;
+    int r = charcmp(n, c->cmpladr, c->cmpllen, c->cmpradr, c->cmprlen, want ? &diff : nullptr);
+    if (want) {
         char* at = diff < 0 ? nullptr : reinterpret_cast<char*>(c->cmpladr + diff);
         c->uxb.adiff = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(at));
         atupdp(c->at_diff, at);
@@ -672,15 +676,111 @@ int evaluate(CMV* c, CN* n) {
     return chartest(c, n);
 }
 
+// A direct comparison (CF_DIRECT): the field at its fixed offset against
+// the literal of its length, when the field lies wholly in the record in
+// hand and DIFF is not in use.  Both operands and the comparison area are
+// left as the general steps leave them.  EV_NONE: the general way.
+int direct(CMV* c, CN* n) {
+    FLD* l = n->fld1;
+    FLD* b = n->fld2;
+    const std::int64_t p = l->pos, len = b->len;
+    if (!c->currec || len > c->curlen || p > c->curlen - len || (c->vnsw & CM_VN_DIFF)) return EV_NONE;
+    unsigned char* a = c->currec + p;
+    b->rtstat = 0;
+    b->rtterms = 0;
+    b->litlen = len;
+    b->rpos = -1;
+    l->rtterms = 0;
+    l->rtstat = 0;
+    l->fval = static_cast<double>(p);
+    l->pflags &= ~FP_OUTSIDE;
+    l->lit = a;
+    l->litlen = len;
+    l->rpos = p + 1;
+    c->scarea = nullptr;
+    c->scarealen = 0;
+    c->cmpladr = a;
+    c->cmpllen = len;
+    c->cmpradr = b->lit;
+    c->cmprlen = len;
+    int r = len == 1 ? a[0] - b->lit[0] : std::memcmp(a, b->lit, static_cast<std::size_t>(len));
+    return judge(n->typ2, r) ? EV_TRUE : EV_FALSE;
+}
+
 }  // namespace
 
 int do_if(CMV* c) {
     CN* n = c->cncur;
     c->trace[1] = 'i';
-    int r = evaluate(c, n);
+    int r = (n->cflags & CF_DIRECT) ? direct(c, n) : EV_NONE;
+    if (r == EV_NONE) r = evaluate(c, n);
     bool t = r == EV_NONE ? false : (r == EV_TRUE) != ((n->cflags & CF_NOT) != 0);
     c->cncur = t ? n->tsucc : (startsw == 1 && n->asucc ? n->asucc : n->fsucc);
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Short paths
+// ---------------------------------------------------------------------------
+
+bool shortoff = false;
+
+namespace {
+
+// Position flags and length flags that keep an operand off the short
+// paths: further or subtracted terms, values, declared variables, database
+// and query fields, value names; windows and second positions.
+constexpr std::uint32_t kNotConstP = FP_MORE | FP_SUBTR | FP_PTRV | FP_FLOAT | FP_DCL | FP_FDE | FP_QFD | FP_VNAME;
+constexpr std::uint32_t kNotConstL = FL_MORE | FL_SUBTR | FL_WINDOW | FL_DCL | FL_POS2;
+
+// A record position of one number term (0-based, not negative), with no
+// @-name or declared variable.
+bool constpos(const FLD* f) {
+    return f->pkind == PK_REC && f->pos >= 0 && !(f->pflags & (kNotConstP | FP_LIT400)) && !f->pat && !f->lat &&
+           !f->dcl && !(f->lflags & kNotConstL);
+}
+
+// Whether f can be answered without the general steps: a literal held in
+// its own bytes with a number length, or a constant record position with a
+// number length.
+bool constop(const CMV* c, const FLD* f) {
+    if (!f || f->lkind != PK_REC || f->len < 0) return false;
+    if (f->pkind == PK_LIT) {
+        const auto* a = reinterpret_cast<const unsigned char*>(c);
+        return (f->pflags & FP_LIT400) && f->lit && !(f->lit >= a && f->lit < a + sizeof(CMV)) &&
+               f->litlen == f->len && !(f->lflags & kNotConstL);
+    }
+    return constpos(f);
+}
+
+// Whether the condition element n compares a constant record field by its
+// bytes with a constant literal of the same length: codes EQ to LE, NOT
+// allowed, no CASEI, arithmetic, range, search or pattern, no numeric
+// first operand.  The field's length is written, or the literal's (plus
+// the constant written with it).
+bool directop(const CN* n) {
+    if (!iscond(n) || n->typ2 < CC_EQ || n->typ2 > CC_LE) return false;
+    if (n->cflags & (CF_ARITH | CF_CASEI | CF_RANGE | CF_SEARCH | CF_REGEXP)) return false;
+    const FLD* l = n->fld1;
+    const FLD* r = n->fld2;
+    if (!l || !r || r->pkind != PK_LIT || !(r->lflags & FL_CONST) || (l->pflags & FP_NUM) || !constpos(l))
+        return false;
+    long long len;
+    if (l->lkind == PK_REC) len = l->len;
+    else if (l->lkind == PK_COMRG) len = r->len + l->len;
+    else return false;
+    return len == r->len && len > 0;
+}
+
+}  // namespace
+
+void shortmarks(CMV* c) {
+    if (shortoff) return;
+    for (CN* n = c->cnhead; n; n = n->next) {
+        for (FLD* f : {n->fld1, n->fld2, n->fld3, n->fld4, n->fldopt, n->fmlen})
+            if (constop(c, f)) f->lflags |= FL_CONST;
+        if (directop(n)) n->cflags |= CF_DIRECT;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -247,6 +247,9 @@ constexpr std::uint32_t FL_FMT     = 0x100;       // an FMT mask hangs in sub
 constexpr std::uint32_t FL_DCL     = 0x8000;      // the length names a declared variable
 constexpr std::uint32_t FL_WINDOW  = 0x800;       // an explicit window: not clipped at the record end
 constexpr std::uint32_t FL_DECL    = 0x80000;     // length taken from a declaration or definition
+constexpr std::uint32_t FL_CONST   = 0x10000000;  // (set by run preparation) a constant operand: a
+                                                  // record position of one number term and a number
+                                                  // length, or a literal; tvlsc answers it directly
 
 // POS_TYP: kinds of position and length terms (FLD.pkind, FLD.lkind).  ORDER POS_TYP
 constexpr int PK_REC    = 1;   // record position (0-based) or plain length
@@ -568,6 +571,9 @@ constexpr std::uint32_t CF_ARITH  = 0x4000;    // arithmetic comparison: both op
 constexpr std::uint32_t CF_CASEI  = 0x8000;    // CASEI: letters compared without case
 constexpr std::uint32_t CF_REGEXP = 0x10000;   // fld2 is a regular expression
 constexpr std::uint32_t CF_NOT    = 0x800000;  // the result is negated
+constexpr std::uint32_t CF_DIRECT = 0x1000000; // (set by run preparation) codes 1-6 by bytes of a
+                                               // constant record field against a literal of its
+                                               // length: do_if compares directly
 
 // CN.rflags: run-time state of a node
 constexpr std::uint32_t CNR_RETIRED = 0x1;     // retired: its limit was reached, or its file ended
