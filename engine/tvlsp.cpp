@@ -295,7 +295,6 @@ int choprun(CMV* c, CN* n) {
 // CHANGE
 // ---------------------------------------------------------------------------
 
-//
 // CHANGE changes its field (fld2) in place: each occurrence of the from
 // string (fld3) becomes the to string (fld4), at most `limit` of them:
 // the TIMES count, else the field's length; an empty from string matches
@@ -332,14 +331,14 @@ int choprun(CMV* c, CN* n) {
 constexpr long long kChgCom = 527;  // longest copy the stack area takes
 
 // Whether p[0..len) holds a byte other than fill.
-bool nonfill(const unsigned char* p, long long len, unsigned char fill) {
+bool chgnonfill(const unsigned char* p, long long len, unsigned char fill) {
     for (long long i = 0; i < len; ++i)
         if (p[i] != fill) return true;
     return false;
 }
 
 // Whether [p, p + pl) and [a, a + al) share a byte.
-bool overlap(const unsigned char* p, long long pl, const unsigned char* a, long long al) {
+bool chgover(const unsigned char* p, long long pl, const unsigned char* a, long long al) {
     return pl > 0 && al > 0 && reinterpret_cast<U>(p) < reinterpret_cast<U>(a + al) &&
            reinterpret_cast<U>(a) < reinterpret_cast<U>(p + pl);
 }
@@ -393,7 +392,7 @@ inline const unsigned char* chgfind(const CHG& x, const unsigned char* p, const 
 
 // Note lost text p[0..len).
 inline void chglost(CHG& x, const unsigned char* p, long long len) {
-    if (len > 0 && (x.vary || nonfill(p, len, x.fill))) x.lost = true;
+    if (len > 0 && (x.vary || chgnonfill(p, len, x.fill))) x.lost = true;
 }
 
 // Equal lengths: overwrite each occurrence from hit on, in [hit, e).
@@ -459,6 +458,8 @@ unsigned char* chggrow(CHG& x, unsigned char* hit, unsigned char* we, const unsi
     return w + put;
 }
 
+// CHANGE: resolve the field and the strings (one that fails: nothing
+// happens), change, then store the results.  ACT_GO.
 int chgrun(CMV* c, CN* n) {
     FLD* s = n->fld2;
     FLD* fs = n->fld3;
@@ -480,7 +481,7 @@ int chgrun(CMV* c, CN* n) {
     unsigned char com[kChgCom + 1];
     unsigned char* hit = const_cast<unsigned char*>(chgfind(x, a, a + len));
     if (hit) {
-        const bool inside = overlap(x.from, x.fl, a, room) || overlap(x.to, x.tl, a, room);
+        const bool inside = chgover(x.from, x.fl, a, room) || chgover(x.to, x.tl, a, room);
         const long long rest = a + len - hit;
         const long long need = (inside ? x.fl + x.tl : 0) + (x.tl > x.fl ? rest : 0);
         unsigned char* area = need > 0 ? chgarea(c, n, com, need) : com;

@@ -286,7 +286,6 @@ void chopargs(CMV* c, CN* n, TK* word) {
 // CHANGE (58)
 // ---------------------------------------------------------------------------
 
-//
 // CHANGE field from to: the field (fld2) is changed in place, each
 // occurrence of the from string (fld3) replaced by the to string (fld4).
 // NUL or NULL stands for the empty string.  With a single string after
@@ -360,7 +359,7 @@ bool chgstr(CMV* c, FLD** slot, long mode, bool str) {
 }
 
 // Whether the name holds a "+" or a "-".
-bool signed_name(const TK* t) {
+bool chgsigned(const TK* t) {
     for (int i = 0; i < t->len; ++i)
         if (t->text[i] == '+' || t->text[i] == '-') return true;
     return false;
@@ -400,7 +399,7 @@ bool chk_ptr(CMV* c, CN* n) {
     bool ok = true;
     if (!k) {
         n->ptr = atmake("@", 1);
-    } else if (!t || !dataword(t) || t->text[0] != '@' || (t->flags & TK_SPLIT) || signed_name(t)) {
+    } else if (!t || !dataword(t) || t->text[0] != '@' || (t->flags & TK_SPLIT) || chgsigned(t)) {
         blameat(c, t ? t : k, 128);
         ok = false;
     } else {
@@ -413,6 +412,8 @@ bool chk_ptr(CMV* c, CN* n) {
     return ok;
 }
 
+// The arguments of CHANGE (see above): FILL, TYPE, the options, then the
+// field and one or two strings.
 void chgargs(CMV* c, CN* n, TK* word) {
     n->cfill = ' ';
     if (chkfill(&n->cfill) && c->errnum) return;
