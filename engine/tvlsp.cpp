@@ -295,10 +295,227 @@ int choprun(CMV* c, CN* n) {
 // CHANGE
 // ---------------------------------------------------------------------------
 
+// CHANGE changes its field (fld2) in place: each occurrence of the from
+// string (fld3) becomes the to string (fld4), at most `limit` of them:
+// the TIMES count, else the field's length; an empty from string matches
+// at the field's start, once.  Occurrences are found by s1eq (memchr and
+// memcmp; without case under CF_CASEI), each search starting after the
+// previous occurrence in the text as it stood before the action.
+//   equal lengths   each occurrence overwritten in place;
+//   to shorter      the field compacted in place from the first
+//                   occurrence, the freed bytes at its end set to the
+//                   statement's fill;
+//   to longer       the field from the first occurrence copied aside and
+//                   rebuilt from there: the text up to each occurrence,
+//                   then the replacement, then the rest of the copy.  What
+//                   passes the field's end is lost; a cut replacement
+//                   ends the rebuilding.
+// Lost text raises return code 8 when it holds a byte other than the fill
+// byte (in a varying field, any lost byte).  'A' to 'XY' in the 4-byte
+// field "AAAA": the copy is "AAAA"; XY XY fill the field, the third
+// replacement and the fourth A are lost: "XYXY", return code 8.  A
+// varying field (a declared variable of types 13 to 15) may grow into its
+// declared room and gets its new length from setlen.
+// The copy aside goes into an area of kChgCom bytes on the stack, or,
+// for a longer field, into the statement's kept block CN.work (tag
+// "cnw"), made once as large as the longest field seen: no record makes
+// an allocation once the block is big enough.  The strings are copied
+// aside too when they lie in the field itself, so that they are read as
+// they stood.
+// Results, when their operands are written: HITS the number of changes,
+// MATCHLEN the from string's length (0 when nothing was found), REPLEN
+// the bytes of the first replacement written, the PTR @-name (the record
+// pointer "@" by default) the position of the first occurrence, no value
+// when there is none.
+
+constexpr long long kChgCom = 527;  // longest copy the stack area takes
+
+// Whether p[0..len) holds a byte other than fill.
+bool chgnonfill(const unsigned char* p, long long len, unsigned char fill) {
+    for (long long i = 0; i < len; ++i)
+        if (p[i] != fill) return true;
+    return false;
+}
+
+// Whether [p, p + pl) and [a, a + al) share a byte.
+bool chgover(const unsigned char* p, long long pl, const unsigned char* a, long long al) {
+    return pl > 0 && al > 0 && reinterpret_cast<U>(p) < reinterpret_cast<U>(a + al) &&
+           reinterpret_cast<U>(a) < reinterpret_cast<U>(p + pl);
+}
+
+// An area of at least len bytes for the copy aside: com (kChgCom + 1
+// bytes) when it is large enough, else the statement's kept block, made
+// larger when it is too small.  Null when len is beyond a block's size.
+unsigned char* chgarea(CMV* c, CN* n, unsigned char* com, long long len) {
+    if (len <= kChgCom) return com;
+    if (len >= INT32_MAX) return nullptr;
+    if (n->worklen < len + 1) {
+        if (n->work) cblgcorf(c->gccb, &n->work, "cnw");
+        n->work = static_cast<unsigned char*>(cblgcore(c->gccb, len + 1, 0, "cnw"));
+        n->worklen = static_cast<std::int32_t>(len + 1);
+    }
+    return n->work;
+}
+
+// Store v into the result operand f by its type (setbin; an unsigned
+// packed field through cvlu).  A failed store raises return code 8.
+void chgset(FLD* f, long long v) {
+    if (!f || !tvlsc(f) || f->litlen < 0) return;
+    if (f->type != FD_UPACKED) {
+        setbin(f, v);
+        return;
+    }
+    if (f->litlen > CV_LENMASK ||
+        cvlu(reinterpret_cast<char*>(f->lit), static_cast<int>(f->litlen), static_cast<long>(v)) != 0)
+        setret(RC_ACTION);
+}
+
+// The state of one CHANGE execution.
+struct CHG {
+    const unsigned char* from;  // the from string
+    long long fl;               // its bytes
+    const unsigned char* to;    // the to string
+    long long tl;               // its bytes
+    long long limit;            // most occurrences changed
+    long long cnt;              // occurrences changed
+    long long rlen;             // bytes of the first replacement written
+    unsigned char fill;         // the statement's fill byte
+    bool vary;                  // a varying field: any lost byte counts
+    bool lost;                  // text was lost that counts
+};
+
+// The first occurrence of the from string starting in [p, e - fl], or null.
+inline const unsigned char* chgfind(const CHG& x, const unsigned char* p, const unsigned char* e) {
+    if (x.fl > e - p) return nullptr;
+    return s1eq(p, e - x.fl, x.from, x.fl);
+}
+
+// Note lost text p[0..len).
+inline void chglost(CHG& x, const unsigned char* p, long long len) {
+    if (len > 0 && (x.vary || chgnonfill(p, len, x.fill))) x.lost = true;
+}
+
+// Equal lengths: overwrite each occurrence from hit on, in [hit, e).
+void chgsame(CHG& x, unsigned char* hit, const unsigned char* e) {
+    for (unsigned char* p = hit;;) {
+        std::memcpy(p, x.to, static_cast<std::size_t>(x.tl));
+        if (++x.cnt >= x.limit) break;
+        const unsigned char* q = chgfind(x, p + x.fl, e);
+        if (!q) break;
+        p += q - p;
+    }
+    x.rlen = x.tl;
+}
+
+// To shorter: compact [hit, e) in place; returns the end of the text.
+// The write point never passes the read point, so the text still to be
+// searched is as it stood.
+unsigned char* chgless(CHG& x, unsigned char* hit, const unsigned char* e) {
+    unsigned char* w = hit;
+    const unsigned char* r = hit;
+    for (const unsigned char* p = hit;;) {
+        const long long gap = p - r;
+        std::memmove(w, r, static_cast<std::size_t>(gap));
+        w += gap;
+        std::memcpy(w, x.to, static_cast<std::size_t>(x.tl));
+        w += x.tl;
+        r = p + x.fl;
+        if (++x.cnt >= x.limit || !(p = chgfind(x, r, e))) break;
+    }
+    const long long rest = e - r;
+    std::memmove(w, r, static_cast<std::size_t>(rest));
+    x.rlen = x.tl;
+    return w + rest;
+}
+
+// To longer: rebuild [hit, we) from the copy [cp, ce) of the field from
+// the first occurrence on; returns the end of the text written.
+unsigned char* chggrow(CHG& x, unsigned char* hit, unsigned char* we, const unsigned char* cp,
+                       const unsigned char* ce) {
+    unsigned char* w = hit;
+    const unsigned char* q = cp;  // the next byte of the copy to place
+    for (const unsigned char* p = cp;;) {
+        const long long gap = p - q;
+        const long long room = we - w;
+        if (gap > room) break;  // the rest below is cut
+        std::memcpy(w, q, static_cast<std::size_t>(gap));
+        w += gap;
+        const long long put = x.tl < we - w ? x.tl : we - w;
+        std::memcpy(w, x.to, static_cast<std::size_t>(put));
+        w += put;
+        if (x.cnt++ == 0) x.rlen = put;
+        q = p + x.fl;
+        if (put < x.tl) {  // the field is full: the rebuilding stops
+            chglost(x, x.to + put, x.tl - put);
+            break;
+        }
+        if (x.cnt >= x.limit || !(p = chgfind(x, q, ce))) break;
+    }
+    const long long rest = ce - q;
+    const long long put = rest < we - w ? rest : we - w;
+    std::memcpy(w, q, static_cast<std::size_t>(put));
+    chglost(x, q + put, rest - put);
+    return w + put;
+}
+
+// CHANGE: resolve the field and the strings (one that fails: nothing
+// happens), change, then store the results.  ACT_GO.
 int chgrun(CMV* c, CN* n) {
-    (void)n;
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    FLD* s = n->fld2;
+    FLD* fs = n->fld3;
+    FLD* ts = n->fld4;
+    if (!s || !fs || !ts) return ACT_GO;
+    if (!tvlsc(s) || s->litlen < 0 || !tvlsc(fs) || fs->litlen < 0 || !tvlsc(ts) || ts->litlen < 0)
+        return ACT_GO;
+    unsigned char* a = s->lit;
+    const long long len = s->litlen;
+    long long room = len;  // bytes the changed text may take
+    const DCL* d = s->dcl;
+    CHG x{fs->lit, fs->litlen, ts->lit, ts->litlen, 0, 0, 0, static_cast<unsigned char>(n->cfill), false, false};
+    if (d && d->type >= FD_NTS) {
+        x.vary = true;
+        const long long cap = d->len - (d->type == FD_NTS ? 1 : 2);
+        if (cap > room) room = cap;
+    }
+    x.limit = x.fl == 0 ? 1 : n->times > 0 ? n->times : len;
+    unsigned char com[kChgCom + 1];
+    unsigned char* hit = const_cast<unsigned char*>(chgfind(x, a, a + len));
+    if (hit) {
+        const bool inside = chgover(x.from, x.fl, a, room) || chgover(x.to, x.tl, a, room);
+        const long long rest = a + len - hit;
+        const long long need = (inside ? x.fl + x.tl : 0) + (x.tl > x.fl ? rest : 0);
+        unsigned char* area = need > 0 ? chgarea(c, n, com, need) : com;
+        if (!area) {
+            setret(RC_ACTION);
+            return ACT_GO;
+        }
+        if (inside) {
+            std::memcpy(area, x.from, static_cast<std::size_t>(x.fl));
+            std::memcpy(area + x.fl, x.to, static_cast<std::size_t>(x.tl));
+            x.from = area;
+            x.to = area + x.fl;
+            area += x.fl + x.tl;
+        }
+        unsigned char* end = a + len;  // the end of the text
+        if (x.tl == x.fl) {
+            chgsame(x, hit, end);
+        } else if (x.tl < x.fl) {
+            end = chgless(x, hit, end);
+        } else {
+            std::memcpy(area, hit, static_cast<std::size_t>(rest));
+            end = chggrow(x, hit, a + room, area, area + rest);
+        }
+        const long long tail = a + (x.vary ? room : len) - end;
+        if (tail > 0) std::memset(end, x.fill, static_cast<std::size_t>(tail));
+        setlen(s, a + (x.vary ? room : len), end, 0);
+        if (x.lost) setret(RC_ACTION);
+    }
+    chgset(n->fldopt, x.cnt);
+    chgset(n->fmlen, hit ? x.fl : 0);
+    chgset(n->fld1, x.rlen);
+    c->scanhit = hit;
+    if (n->ptr) atupdp(n->ptr, reinterpret_cast<char*>(hit));
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------

@@ -286,9 +286,202 @@ void chopargs(CMV* c, CN* n, TK* word) {
 // CHANGE (58)
 // ---------------------------------------------------------------------------
 
+// CHANGE field from to: the field (fld2) is changed in place, each
+// occurrence of the from string (fld3) replaced by the to string (fld4).
+// NUL or NULL stands for the empty string.  With a single string after
+// the field, the field is the from string, that string the to string,
+// and the field changed is the whole record: position 1 with length kind
+// PK_END, the run's default length, which every READ sets to the
+// record's.  The options stand anywhere:
+//   HITS r             fldopt receives the number of changes
+//   MATCHLEN r, MLEN r fmlen receives the from string's length
+//   REPLEN r, RLEN r   fld1 receives the length of the first replacement
+//   PTR @name          ptr receives the position of the first occurrence
+//                      ("@" when PTR is not written)
+//   CASEI              letters found whatever their case (CF_CASEI)
+//   FILL c             the byte that pads a field that got shorter
+// A receiver is a field (POS n LEN m, or m AT n), a declared variable or
+// an @-name taking the number as its value.  TIMES n, read by the action
+// part, is the most occurrences changed; an empty from string matches at
+// the field's start and is changed once.
+//   CHANGE P 1 LEN 20 'AB' 'XYZ'   fld2 P 1 LEN 20, fld3 'AB', fld4 'XYZ'
+//   CHANGE 'AB' NUL HITS @N        fld2 the record, fld3 'AB', fld4 empty
+// Errors: 222 a string missing, failing or left over, or both strings
+// empty; 128 a PTR name not starting with "@" or holding "+" or "-"; 51
+// a literal as the field; 69 a field without length; 59 a literal
+// receiver; 1 REGEXP (regular expressions are not built).
+
+constexpr long kChgField = GK_QLIT | GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_AT | GK_FIELD | GK_POS2 | GK_POS;
+constexpr long kChgStr = GK_LENNEXT | GK_LENSHORT | GK_QLIT | GK_AT | GK_FROM | GK_POS;
+constexpr long kChgHits = GK_FMT | GK_TYPE | GK_AT | GK_FROM | GK_VALUE;
+constexpr long kChgLen = kChgHits | GK_POS2;
+
+// The empty string: a literal of no bytes in slot.
+void chgnul(CMV* c, FLD** slot) {
+    fldmake(c, slot);
+    FLD* f = *slot;
+    f->lit = static_cast<unsigned char*>(cblgcore(c->gccb, 9, 0, "lit"));
+    f->litlen = f->len = 0;
+    f->pkind = PK_LIT;
+    f->lkind = PK_REC;
+    f->pflags = FP_OWNLIT | FP_LIT400 | FP_LIT;
+    f->lflags = 0;
+    f->type = FD_CHAR;
+}
+
+bool chgempty(const FLD* f) { return (f->pflags & FP_LIT400) && f->litlen == 0; }
+
+// Whether a string may follow: a token is left that is not a word the
+// action part reads (TIMES and the stop-after count).
+bool chgmore(CMV* c) {
+    TK* t = firstdata(c);
+    return t && !(dataword(t) && inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr));
+}
+
+// One operand into slot, in the mode given: a string (str), or the field
+// changed (which may turn out to be the from string).  False when it
+// fails: a string with error 222 on its first token, the field with its
+// own error.
+bool chgstr(CMV* c, FLD** slot, long mode, bool str) {
+    TK* t = firstdata(c);
+    tkc = t;
+    if (dataword(t) && inlist("NUL,NULL", t->text, t->len, nullptr)) {
+        tokdel();
+        chgnul(c, slot);
+        return true;
+    }
+    if (!str) return operand(c, slot, mode, AT_KIND_RECV, 2) == 0;
+    if (operand(c, slot, mode | GK_TRY, AT_KIND_SEND, 2)) {
+        blameat(c, t, 222);
+        return false;
+    }
+    return true;
+}
+
+// Whether the name holds a "+" or a "-".
+bool chgsigned(const TK* t) {
+    for (int i = 0; i < t->len; ++i)
+        if (t->text[i] == '+' || t->text[i] == '-') return true;
+    return false;
+}
+
+// A result option: the keyword of list anywhere and its receiver into
+// slot, which a P or POS prefix makes a record field (POS n LEN m).  An
+// @-name without value may receive (FP_MATCHL).  False on an error.
+bool chgres(CMV* c, FLD** slot, const char* list, long mode) {
+    TK* k = kwany(c, list);
+    if (!k) return true;
+    bool pfx = prefix();
+    if (pfx) mode |= GK_POS | GK_LENNEXT;
+    if (operand(c, slot, mode, AT_KIND_RECV, 1)) return false;
+    FLD* f = *slot;
+    if (f->pflags & FP_LIT400) {
+        blameat(c, k, 59);
+        return false;
+    }
+    if (!f->lkind && !(f->pflags & FP_PTRV)) {
+        blameat(c, k, 69);
+        return false;
+    }
+    f->pflags |= FP_MATCHL | (pfx ? FP_PFX : 0);
+    if (!f->type) f->type = FD_CHAR;
+    return true;
+}
+
+// PTR @name: the @-name that receives the position of the first
+// occurrence; "@" when PTR is not written.  A name that does not start
+// with "@", or holds "+" or "-", is error 128.  False on an error.
+bool chk_ptr(CMV* c, CN* n) {
+    std::uint8_t keep = c->atuse;
+    c->atuse = AT_KIND_RECV;
+    TK* k = kwany(c, "PTR");
+    TK* t = k ? tokdata() : nullptr;
+    bool ok = true;
+    if (!k) {
+        n->ptr = atmake("@", 1);
+    } else if (!t || !dataword(t) || t->text[0] != '@' || (t->flags & TK_SPLIT) || chgsigned(t)) {
+        blameat(c, t ? t : k, 128);
+        ok = false;
+    } else {
+        n->ptr = atmake(t->text, t->len);
+        tkc = t;
+        if (n->ptr) tokdel();
+        else blameat(c, t, 128), ok = false;
+    }
+    c->atuse = keep;
+    return ok;
+}
+
+// The arguments of CHANGE (see above): FILL, TYPE, the options, then the
+// field and one or two strings.
 void chgargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    n->cfill = ' ';
+    if (chkfill(&n->cfill) && c->errnum) return;
+    deftype(c);
+    if (TK* r = kwany(c, "REGEXP,REGX,RGX")) {
+        blameat(c, r, 1);
+        return;
+    }
+    if (kwany(c, "CASEI")) n->cflags |= CF_CASEI;
+    if (!chgres(c, &n->fldopt, "HITS", kChgHits) || !chgres(c, &n->fmlen, "MATCHLEN,MLEN", kChgLen) ||
+        !chgres(c, &n->fld1, "REPLEN,RLEN", kChgLen) || !chk_ptr(c, n))
+        return;
+    // The field: a record field after FR, FROM, P or POS; else a field,
+    // value or literal (a literal is the from string of the single-string
+    // form).
+    if (!chgmore(c)) {
+        blameat(c, word, 5);
+        return;
+    }
+    tkc = firstdata(c);
+    bool pfx = false;
+    long smode = GK_QLIT | GK_AT | GK_FROM | GK_POS2;
+    if (tokt("FR,FROM")) {
+        smode = kChgField;
+        pfx = prefix();
+    } else if ((pfx = prefix())) {
+        smode = kChgField;
+    }
+    if (!chgstr(c, &n->fld2, smode, false)) return;
+    if (pfx) n->fld2->pflags |= FP_PFX;
+    if (!chgmore(c)) {
+        blameat(c, word, 222);
+        return;
+    }
+    if (!chgstr(c, &n->fld3, kChgStr, true)) return;
+    if (chgmore(c)) {
+        if (!chgstr(c, &n->fld4, kChgStr, true)) return;
+        if (chgmore(c)) {
+            blameat(c, firstdata(c), 222);
+            return;
+        }
+        FLD* s = n->fld2;
+        if (s->pflags & FP_LIT400) {
+            blameat(c, word, 51);
+            return;
+        }
+        if (!s->lkind) {
+            blameat(c, word, 69);
+            return;
+        }
+        if (!s->type) s->type = FD_CHAR;
+    } else {  // one string: the strings move up, the field is the record
+        n->fld4 = n->fld3;
+        n->fld3 = n->fld2;
+        n->fld2 = nullptr;
+        fldmake(c, &n->fld2);
+        FLD* r = n->fld2;
+        r->pkind = PK_REC;
+        r->pos = 0;
+        r->lkind = PK_END;
+        r->len = 0;
+        r->type = FD_CHAR;
+    }
+    if (chgempty(n->fld3) && chgempty(n->fld4)) {
+        blameat(c, word, 222);
+        return;
+    }
+    if (chgempty(n->fld3)) n->times = 1;
 }
 
 // ---------------------------------------------------------------------------
