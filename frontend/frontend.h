@@ -568,6 +568,9 @@ constexpr std::uint32_t CF_ARITH  = 0x4000;    // arithmetic comparison: both op
 constexpr std::uint32_t CF_CASEI  = 0x8000;    // CASEI: letters compared without case
 constexpr std::uint32_t CF_REGEXP = 0x10000;   // fld2 is a regular expression
 constexpr std::uint32_t CF_NOT    = 0x800000;  // the result is negated
+// CN.cflags of an arithmetic action (ADD, SUB, MULT, DIV)
+constexpr std::uint32_t CF_APACK  = 0x2;       // ADD or SUB of two packed operands without decimals
+constexpr std::uint32_t CF_ADEC   = 0x4;       // an operand with decimals, a float result, a character or float operand
 
 // CN.rflags: run-time state of a node
 constexpr std::uint32_t CNR_RETIRED = 0x1;     // retired: its limit was reached, or its file ended
