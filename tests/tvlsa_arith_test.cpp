@@ -74,6 +74,9 @@ TEST(tvlsa_arith, PackedZonedBinary) {
          "\xFF\xFF\xFF\xFE" "ABCDEF"s, 0, ""},
         {"binary 8-byte wrap", "ADD 1 TO POS 1 LEN 8 TYPE B", "\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF" "AB"s,
          "\x80\x00\x00\x00\x00\x00\x00\x00" "AB"s, 8, rc8("add")},
+        // Unsigned packed: 0123 + 1 = 0124; below zero it cannot go.
+        {"unsigned packed", "ADD 1 TO POS 1 LEN 2 TYPE U", "\x01\x23" "ABCDEFGH"s, "\x01\x24" "ABCDEFGH"s, 0, ""},
+        {"unsigned below zero", "SUB 200 FROM POS 1 LEN 2 TYPE U", "\x01\x23" "ABCDEFGH"s, "\x01\x23" "ABCDEFGH"s, 8, ""},
         // -1.5 through the floating minus mask ---9.99 in 7 bytes.
         {"masked result", "SUB 2 FROM POS 1 LEN 2 SCALE 1 INTO POS 4 LEN 7 FMT '---9.99'", "\x00\x5C" "ABCDEFGH"s,
          "\x00\x5C" "A  -1.50"s, 0, ""},
