@@ -404,7 +404,7 @@ long is_arit(FLD* f) {
 }
 
 // Lengths of the arithmetic operands: a result with an edit mask and no
-// length takes the mask's; a receiving operand without length is error
+// length (or length 1) takes the mask's; a receiving operand without length is error
 // 59, a sending one 69; a fixed length above the largest for the type is
 // error 62, and so is a DIV divisor over 8 bytes that is neither
 // character nor zoned.
@@ -413,7 +413,8 @@ void arlenchk(CMV* c, CN* n, TK* word) {
     for (int i = 0; i < 4 && !c->errnum; ++i) {
         FLD* f = slots[i];
         if (!f) continue;
-        if (!f->lkind && (f->lflags & FL_FMT) && f->sub && f->sub->litlen > 0) {
+        bool short1 = !f->lkind || (f->lkind == PK_REC && f->len == 1);  // no length, or the default 1
+        if (short1 && (f->lflags & FL_FMT) && f->sub && f->sub->litlen > 0) {
             f->lkind = PK_REC;
             f->len = f->sub->litlen;
         }

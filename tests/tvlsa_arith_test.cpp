@@ -83,6 +83,8 @@ TEST(tvlsa_arith, PackedZonedBinary) {
         // IEEE big-endian double 2.0 (40 00 ..) + 1.5 = 3.5: exponent 400, fraction C000...
         {"float", "ADD 1.5 TO POS 1 LEN 8 TYPE F", "\x40\x00\x00\x00\x00\x00\x00\x00" "AB"s,
          "\x40\x0C\x00\x00\x00\x00\x00\x00" "AB"s, 0, ""},
+        // INTO without a length takes its mask's 4.
+        {"length from mask", "ADD 1 TO POS 1 LEN 2 INTO POS 5 FMT '9999'", "\x00\x5C" "ABCDEFGH"s, "\x00\x5C" "AB0006GH"s, 0, ""},
         // Number text with a trailing sign: -2.50 + 1 = -1.5 through --9.9.
         {"character amount", "ADD POS 1 LEN 5 TYPE C TO 1 INTO POS 6 LEN 5 FMT '--9.9'", "2.50-xxxxx", "2.50- -1.5", 0, ""},
     };
