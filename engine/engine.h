@@ -112,3 +112,13 @@ long long date2dos(long long* result, const char* tmpl);     // the filled templ
 // Control, print and log actions (tvlsp.cpp): the codes of the other classes
 int  tvlsp(CMV* c);
 int  tvlsa(CMV* c);  // the arithmetic actions: assignment of a number, ADD, SUB, MULT, DIV
+
+// Arithmetic (tvlsa.cpp): the exact number form every operand is read
+// into, value = v x 10^-scale, and the routines beneath tvlsa.
+struct ADEC {
+    __int128     v;      // signed coefficient
+    std::int32_t scale;  // decimals, 0 or more
+};
+int pdaget(const FLD* f, ADEC* d, double* dbl);  // resolved operand into d (0) or a double (1); -1 bad data
+int pdaput(FLD* t, const ADEC* d, bool wrap);    // d into the resolved result field; 0 or 8
+int arcalc(int op, const ADEC* a, const ADEC* b, int rscale, ADEC* q, ADEC* r);  // b op a; 0, 8, 9 (64-bit wrap)

@@ -574,6 +574,9 @@ constexpr std::uint32_t CF_NOT    = 0x800000;  // the result is negated
 constexpr std::uint32_t CF_DIRECT = 0x1000000; // (set by run preparation) codes 1-6 by bytes of a
                                                // constant record field against a literal of its
                                                // length: do_if compares directly
+// CN.cflags of an arithmetic action (ADD, SUB, MULT, DIV)
+constexpr std::uint32_t CF_APACK  = 0x2;       // ADD or SUB of two packed operands without decimals
+constexpr std::uint32_t CF_ADEC   = 0x4;       // an operand with decimals, a float result, a character or float operand
 
 // CN.rflags: run-time state of a node
 constexpr std::uint32_t CNR_RETIRED = 0x1;     // retired: its limit was reached, or its file ended

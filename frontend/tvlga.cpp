@@ -23,6 +23,8 @@
 #include "report/report.h"
 #include "runtime/runtime.h"
 
+#include <cstring>
+
 namespace {
 
 bool dataword(const TK* t) {
@@ -506,10 +508,196 @@ void cvdtargs(CMV* c, CN* n, TK* word) {
 // ADD, SUB, MULT, DIV (45-48)
 // ---------------------------------------------------------------------------
 
+// Slots: the first operand (the value) in fld2, the second (the field it
+// works on) in fld3, the result in fld1 (null: fld3 receives), DIV's
+// remainder in fld4.  The words of each form, and the error when its
+// keyword is missing:
+//   ADD a TO|INTO b      a fld2, b fld3                    51
+//   SUB a FR|FROM b      a fld2, b fld3                    52
+//   MULT a BY b          a fld3, b fld2                    81
+//   DIV a BY b           a fld3 (dividend), b fld2         81
+//   DIV a INTO b         a fld2 (divisor), b fld3
+// then in any order INTO c (the result; FMT accepted) and, for DIV,
+// REM r.  Untyped operands are packed unless a TYPE word says otherwise;
+// numbers become packed literals.
+
+// Operand modes: the value and the field worked on; the result; the
+// remainder.  Each also takes POS n LEN m.
+constexpr long kArOpnd = GK_TYPE | GK_NUMLIT | GK_AT | GK_POS2 | GK_VALUE | GK_POS | GK_LENNEXT | GK_DEFP;
+constexpr long kArInto = GK_FMT | GK_TYPE | GK_NOL | GK_LENSHORT | GK_AT | GK_POS2 | GK_VALUE | GK_POS | GK_LENNEXT;
+constexpr long kArRem = GK_TYPE | GK_AT | GK_POS2 | GK_VALUE | GK_POS | GK_LENNEXT;
+
+// The first unused word of list in the statement, not consumed; null
+// when there is none.
+TK* arkw(CMV* c, const char* list) {
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END); t = t->next)
+        if (dataword(t) && inlist(list, t->text, t->len, nullptr)) return t;
+    return nullptr;
+}
+
+// One arithmetic operand at the cursor into slot: after a P or POS prefix
+// a record field, else any of the forms of mode.  0 or the error.
+int aropnd(CMV* c, FLD** slot, long mode, std::uint8_t use, int place) {
+    bool pfx = prefix();
+    if (pfx) mode = (mode & ~(GK_VALUE | GK_NUMLIT)) | GK_FIELD;
+    if (operand(c, slot, mode, use, place)) return c->errnum ? c->errnum : 7;
+    if (pfx) (*slot)->pflags |= FP_PFX;
+    if (!(*slot)->type) (*slot)->type = c->cncur && c->cncur->deftype ? c->cncur->deftype : FD_PACKED;
+    return 0;
+}
+
+// A literal operand converted to suit the other operand: against a float
+// operand a number becomes an 8-byte double (style 14).  Numbers are
+// packed literals already, which every other operand takes as they are.
+// 0, or 204 when the literal is not a number.
+int fixlita(CMV* c, FLD* lit, const FLD* other) {
+    if (!lit || !other || !(lit->pflags & FP_LIT400) || lit->next || lit->type == FD_FLOAT) return 0;
+    if (other->type != FD_FLOAT) return 0;
+    double v = 0;
+    if (lit->type == FD_PACKED) {
+        char txt[2 * 16 + 2];
+        if (lit->litlen > 16 || cbledts(txt, sizeof txt, reinterpret_cast<const char*>(lit->lit),
+                                        static_cast<int>(lit->litlen)) != 0)
+            return 204;
+        for (const char* p = txt + 1; *p; ++p) v = v * 10 + (*p - '0');
+        for (int i = 0; i < lit->scale; ++i) v /= 10;
+        if (txt[0] == '-') v = -v;
+    } else if (lit->type == FD_PTR || lit->type == FD_INT64) {
+        long long x;
+        std::memcpy(&x, lit->lit, 8);
+        v = static_cast<double>(x);
+    } else {
+        return 0;
+    }
+    if ((lit->pflags & FP_OWNLIT) && lit->lit) cblgcorf(c->gccb, &lit->lit, "lit");
+    lit->lit = static_cast<unsigned char*>(cblgcore(c->gccb, 8 + 9, 0, "lit"));
+    std::memcpy(lit->lit, &v, 8);
+    lit->litlen = lit->len = 8;
+    lit->type = FD_FLOAT;
+    lit->style = FD_STYL_DOUBLE;
+    lit->scale = -1;
+    lit->pflags |= FP_OWNLIT | FP_NUM;
+    return 0;
+}
+
+// The largest length of an arithmetic operand of f's type; 0 when the
+// type is not numeric.  A character operand is number text: 31 bytes, 66
+// with an edit mask.  Marks numeric operands FP_NUM.
+long is_arit(FLD* f) {
+    long max = 0;
+    switch (f->type) {
+    case FD_BIN: case FD_FLOAT: case FD_PTR: case FD_INT64: max = 8; break;
+    case FD_PACKED: case FD_UPACKED: max = 16; break;
+    case FD_ZONED: max = 31; break;
+    case FD_CHAR: max = (f->lflags & FL_FMT) ? 66 : 31; break;
+    default: return 0;
+    }
+    f->pflags |= FP_NUM;
+    return max;
+}
+
+// Lengths of the arithmetic operands: a result with an edit mask and no
+// length (or length 1) takes the mask's; a receiving operand without length is error
+// 59, a sending one 69; a fixed length above the largest for the type is
+// error 62, and so is a DIV divisor over 8 bytes that is neither
+// character nor zoned.
+void arlenchk(CMV* c, CN* n, TK* word) {
+    FLD* slots[4] = {n->fld1, n->fld2, n->fld3, n->fld4};
+    for (int i = 0; i < 4 && !c->errnum; ++i) {
+        FLD* f = slots[i];
+        if (!f) continue;
+        bool short1 = !f->lkind || (f->lkind == PK_REC && f->len == 1);  // no length, or the default 1
+        if (short1 && (f->lflags & FL_FMT) && f->sub && f->sub->litlen > 0) {
+            f->lkind = PK_REC;
+            f->len = f->sub->litlen;
+        }
+        bool recv = i == 0 || i == 3 || (i == 2 && !n->fld1);
+        if (!f->lkind) {
+            blameat(c, word, recv ? 59 : 69);
+            return;
+        }
+        long max = is_arit(f);
+        if (!max) {
+            blameat(c, word, 62);
+            return;
+        }
+        if (f->lkind == PK_REC && f->len > max) blameat(c, word, 62);
+    }
+    FLD* dv = n->fld2;
+    if (!c->errnum && n->typ2 == OP_DIV && dv->lkind == PK_REC && dv->len > 8 && dv->type != FD_CHAR &&
+        dv->type != FD_ZONED)
+        blameat(c, word, 62);
+}
+
+// ADD, SUB, MULT, DIV: the operands in their slots, the literals fitted,
+// the flags CF_ADEC and CF_APACK, the lengths checked.
 void arithargs(CMV* c, CN* n, int type, TK* word) {
-    (void)n;
-    (void)type;
-    blameat(c, word, 1);
+    FLD* tmp = nullptr;
+    tvlgk(&tmp, GK_TYPE | GK_DEFP);
+    fldkill(c, &tmp);
+    const char* list = type == OP_ADD ? "TO,INTO" : type == OP_SUB ? "FR,FROM" : type == OP_MULT ? "BY" : "BY,INTO";
+    TK* k = arkw(c, list);
+    if (!k) {
+        blameat(c, word, type == OP_ADD ? 51 : type == OP_SUB ? 52 : 81);
+        return;
+    }
+    // MULT and DIV ... BY: the operand written first is the one worked on.
+    bool swap = type == OP_MULT || (type == OP_DIV && inlist("BY", k->text, k->len, nullptr));
+    FLD** first = swap ? &n->fld3 : &n->fld2;
+    FLD** second = swap ? &n->fld2 : &n->fld3;
+    tkc = firstdata(c);
+    if (!tkc || tkc == k) {
+        blameat(c, word, 5);
+        return;
+    }
+    if (aropnd(c, first, kArOpnd, swap ? AT_KIND_RECV : AT_KIND_SEND, swap ? 1 : 2)) return;
+    tkc = firstdata(c);
+    if (tkc != k) {
+        blameat(c, tkc, 7);
+        return;
+    }
+    tokdel();
+    tkc = firstdata(c);
+    if (!tkc) {
+        blameat(c, word, 5);
+        return;
+    }
+    if (aropnd(c, second, kArOpnd, swap ? AT_KIND_SEND : AT_KIND_RECV, swap ? 2 : 1)) return;
+    for (;;) {
+        tkc = firstdata(c);
+        if (!tkc || !dataword(tkc)) break;
+        if (!n->fld1 && inlist("INTO", tkc->text, tkc->len, nullptr)) {
+            tokdel();
+            if (aropnd(c, &n->fld1, kArInto, AT_KIND_RECV, 1)) return;
+        } else if (type == OP_DIV && !n->fld4 && inlist("REM", tkc->text, tkc->len, nullptr)) {
+            tokdel();
+            if (aropnd(c, &n->fld4, kArRem, AT_KIND_RECV, 1)) return;
+        } else {
+            break;
+        }
+    }
+    FLD* recv = n->fld1 ? n->fld1 : n->fld3;
+    if ((recv->pflags & FP_LIT400) || (n->fld4 && (n->fld4->pflags & FP_LIT400))) {
+        blameat(c, word, 59);
+        return;
+    }
+    int rc = fixlita(c, n->fld2, n->fld3);
+    if (!rc) rc = fixlita(c, n->fld3, n->fld2);
+    if (rc) {
+        blameat(c, word, rc);
+        return;
+    }
+    for (FLD* f : {n->fld2, n->fld3, n->fld1})
+        if (f && (f->scale > 0 || f->type == FD_CHAR || f->type == FD_FLOAT)) n->cflags |= CF_ADEC;
+    if (recv->type == FD_FLOAT) n->cflags |= CF_ADEC;
+    if ((type == OP_ADD || type == OP_SUB) && n->fld2->type == FD_PACKED && n->fld3->type == FD_PACKED &&
+        !(n->cflags & CF_ADEC))
+        n->cflags |= CF_APACK;
+    if (n->fld4 && (n->cflags & CF_ADEC)) {
+        blameat(c, word, 192);
+        return;
+    }
+    arlenchk(c, n, word);
 }
 
 }  // namespace

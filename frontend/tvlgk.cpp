@@ -312,7 +312,7 @@ int fixdec(FLD* f, const TK* t, unsigned char* out) {
     int m = 0;
     txt[m++] = neg ? '-' : '+';
     for (int d = lead; d < k; ++d) {
-        if (point >= 0 && d == point && d > lead) txt[m++] = '.';
+        if (point >= 0 && d == point) txt[m++] = '.';  // also ahead of the first digit: 0.01
         txt[m++] = num[d];
     }
     if (k == 0) txt[m++] = '0';
