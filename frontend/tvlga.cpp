@@ -352,7 +352,6 @@ int genrange(CMV* c, CN* n, bool chr) {
     TK* at = tkc;
     if (operand(c, &n->fldopt, GK_NOLEN | GK_POS2 | GK_TRY, AT_KIND_SEND, 3) || !n->fldopt || !n->fldopt->pkind) {
         fldkill(c, &n->fldopt);
-        seterr(0);
         tkc = at;
         if (!chr || operand(c, &n->fldopt, GK_QLIT, AT_KIND_SEND, 3)) return 7;
     }
@@ -392,10 +391,12 @@ void genargs(CMV* c, CN* n, TK* word) {
         return;
     }
     TK* first = tkc;
-    long mode = GK_ANYWHERE | GK_TYPE | GK_AT | GK_POS2;
-    if (dataword(first) && inlist("P,POS", first->text, first->len, nullptr)) mode |= GK_POS | GK_LENNEXT;
+    const bool pfx = prefix();  // POS n LEN m; else n AT p, or p,q
+    constexpr long kPos = GK_POS | GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_FIELD;
+    const long mode = GK_TYPE | GK_POS2 | (pfx ? kPos : GK_ANYWHERE | GK_AT);
     if (operand(c, &n->fld1, mode, AT_KIND_RECV, 1)) return;
     FLD* t = n->fld1;
+    if (pfx) t->pflags |= FP_PFX;
     if (!t->type) t->type = FD_PACKED;
     switch (t->type) {
         case FD_CHAR: case FD_PACKED: case FD_ZONED: case FD_BIN: case FD_UPACKED: break;

@@ -42,6 +42,7 @@ TEST(tvlsa_gen, Gen) {
         // h 0 becomes 1: state 1511587841 mod 31 = 3, "D".
         {"seed 1", "GEN POS 1 LEN 10 TYPE C BASE X'00000001'", kX.substr(10), "DFUTSHSYAE", 0, tvt::sum2("gen")},
         {"short cycle", "GEN POS 1 LEN 2 TYPE Z RANGE 1,3 BASE X'50000000'", kX, "03xxxxxxxx03xxxxxxxx", 0, ""},
+        {"store fails", "GEN POS 1 LEN 1 RANGE 1,1000 BASE 'ABCD'", kX.substr(10), kX.substr(10), 8, tvt::sum2("gen  (***01 RETCD=8***)")},
         {"no range", "GEN POS 1 LEN 3", kD, "", 52, err("094", "Target type not allowed for this operation")},
         {"float", "GEN POS 1 LEN 4 TYPE F RANGE 1,9", kD, "", 52, k79},
         {"literal range, number", "GEN POS 1 LEN 3 RANGE 'ABC'", kD, "", 52, k7},
@@ -61,6 +62,9 @@ TEST(tvlsa_gen, Cvdate) {
         {"I to B", "CVDATE TO POS 1 LEN 8 STYLE B FROM POS 1 LEN 8", kD, "04122026XX", 0, ""},
         {"I to J", "CVDATE TO POS 1 LEN 7 STYLE J FROM POS 1 LEN 8", kD, "20263384XX", 0, ""},
         {"I to D, zero-padded", "CVDATE TO POS 1 LEN 6 STYLE D FROM POS 1 LEN 8", kD, "04635904XX", 0, ""},
+        // Day 46359: (46359 - 1) x 21093750 = X'E3AD3D7624' in 5 bytes, 3 zero bytes.
+        {"I to T", "CVDATE TO POS 1 LEN 8 STYLE T FROM POS 1 LEN 8", kD, "\xe3\xad\x3d\x76\x24\0\0\0XX"s, 0, ""},
+        {"T to I", "CVDATE TO POS 1 LEN 8 FROM POS 1 LEN 8 STYLE T", "\xe3\xad\x3d\x76\x24\0\0\0XX"s, kD, 0, ""},
         {"A to I", "CVDATE TO POS 1 LEN 8 FROM POS 1 LEN 8 STYLE A", "12042026XX", kD, 0, ""},
         // DEC becomes 12; ddmmyy 251226: 26 below 50 is 2026.
         {"B, month name", "CVDATE TO POS 1 LEN 8 FROM POS 1 LEN 9 STYLE B", "25 DEC 26X", "202612256X", 0, ""},
