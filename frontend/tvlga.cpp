@@ -468,7 +468,7 @@ int datetgt(CMV* c, FLD* t) {
         t->style = DATE_MASK;
     }
     if (!t->style) t->style = DATE_I;
-    if (t->style == DATE_N || (t->style == DATE_MASK && !t->sub)) return 79;
+    if (t->style == DATE_N || t->style > DATE_MASK || (t->style == DATE_MASK && !t->sub)) return 79;
     if (!t->type) t->type = FD_CHAR;
     return datetype(t->type) ? 0 : 79;
 }
@@ -477,7 +477,7 @@ int datetgt(CMV* c, FLD* t) {
 int datesrc(FLD* s) {
     datenum(s);
     if (!s->style) s->style = DATE_I;
-    if (s->style == DATE_MASK) return 79;
+    if (s->style < DATE_I || s->style > DATE_N) return 79;  // F, or a float style
     if (!s->type) s->type = FD_CHAR;
     return datetype(s->type) || s->style == DATE_N || s->style == DATE_T ? 0 : 79;
 }
