@@ -521,21 +521,159 @@ int chgrun(CMV* c, CN* n) {
 // ---------------------------------------------------------------------------
 // GEN
 // ---------------------------------------------------------------------------
+//
+// The generator: a 64-bit state held by the statement (fld3's pos), split
+// into h (state >> 16) and l (the low 16 bits, signed).  One round:
+//   h = (2309 * h) AND X'7FFF'            repeated while h < 8192
+//   l = ((2309 * l) >> 11) AND X'FFFF'    as signed 16 bits, each time
+// then state = h * 65536 + l (unsigned) and r = state mod (limit OR 7);
+// r below the limit is the draw, else another round.  Two seeds would
+// loop for ever and are mended: an h of 0 (modulo 2**15, so that 2309 * h
+// stays 0) becomes 1, and a draw still without result after 1,000 rounds
+// (a state caught in a short cycle, e.g. 50000000 for 3 values) is the
+// state modulo the limit.  Example, state 1 and limit 26: h 0 becomes 1,
+// l 1; h 2309 (l 2309 >> 11 = 1), then h 2309 * 2309 AND X'7FFF' = 23065
+// (l 1); state 23065 * 65536 + 1 = 1511587841, mod (26 OR 7 = 31) = 3:
+// the draw is 3 ("D" of A to Z).
 
+constexpr char kGenSet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 +-=,./*()_!:@#$";  // the default set
+constexpr int kGenRounds = 1000;  // rounds before a draw falls back to the state modulo the limit
+
+// The next draw below limit (at least 1) from the state.
+long long genval(std::uint64_t* state, long long limit) {
+    std::uint64_t h = *state >> 16;
+    std::int32_t l = static_cast<std::int16_t>(*state & 0xFFFF);
+    if ((h & 0x7FFF) == 0) h = 1;
+    const auto lim = static_cast<std::uint64_t>(limit);
+    const std::uint64_t m = lim | 7;
+    for (int round = 1;; ++round) {
+        do {
+            h = (2309 * h) & 0x7FFF;
+            l = static_cast<std::int16_t>(((2309 * l) >> 11) & 0xFFFF);
+        } while (h < 8192);
+        *state = h * 65536 + (static_cast<std::uint64_t>(l) & 0xFFFF);
+        const std::uint64_t r = *state % m;
+        if (r < lim) return static_cast<long long>(r);
+        if (round == kGenRounds) return static_cast<long long>(*state % lim);
+    }
+}
+
+// The range of the statement: the first value (a 1-based number; for a
+// character target the 0-based place in the set), the count of values,
+// and the character set.  False when a range with @-name terms does not
+// resolve or is empty.
+bool gensource(CN* n, long long* low, long long* cnt, const unsigned char** set) {
+    FLD* r = n->fldopt;
+    *set = reinterpret_cast<const unsigned char*>(kGenSet);
+    if (r->pflags & FP_LIT400) {  // the literal is the set
+        *set = r->lit, *low = 0, *cnt = r->litlen;
+        return true;
+    }
+    const bool chr = n->fld1->type == FD_CHAR;
+    if (r->pkind == PK_REC && r->lkind == PK_REC && !r->next && !r->sub) {
+        *low = chr ? r->pos : r->pos + 1, *cnt = r->len;
+        return true;
+    }
+    if (!tvlsc(r) || r->litlen < 1 || r->rpos < 1) return false;
+    *low = chr ? r->rpos - 1 : r->rpos, *cnt = r->litlen;
+    if (chr && *low + *cnt > static_cast<long long>(sizeof kGenSet - 1)) {
+        setret(RC_ACTION);
+        return false;
+    }
+    return true;
+}
+
+// GEN: a character target gets one draw per byte, a character of the set;
+// a number target one draw r, stored as r + the range's first value.
 int genrun(CMV* c, CN* n) {
-    (void)n;
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    (void)c;
+    FLD* t = n->fld1;
+    unsigned char* a = tvlsc(t);
+    if (!a || t->litlen < 0) return ACT_GO;
+    long long low, cnt;
+    const unsigned char* set;
+    if (!gensource(n, &low, &cnt, &set)) return ACT_GO;
+    auto* st = reinterpret_cast<std::uint64_t*>(&n->fld3->pos);
+    const long long tl = t->litlen;
+    if (t->type == FD_CHAR) {
+        for (long long i = 0; i < tl; ++i) a[i] = set[low + genval(st, cnt)];
+        return ACT_GO;
+    }
+    const long v = static_cast<long>(genval(st, cnt) + low);
+    char* p = reinterpret_cast<char*>(a);
+    const int len = static_cast<int>(tl);
+    int rc = 1;
+    switch (t->type) {
+        case FD_PACKED: rc = cvlp(p, len, 0, v); break;
+        case FD_ZONED: rc = cvlc(p, len, nullptr, v); break;
+        case FD_BIN: rc = cvli(p, len, v); break;
+        case FD_UPACKED: rc = cvlu(p, len, v); break;
+        default: break;  // analysis lets no other type through
+    }
+    if (rc) setret(RC_ACTION);
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------
 // CVDATE
 // ---------------------------------------------------------------------------
+//
+// The source read in its style and storage type, written to the target in
+// its own (the codes analysis made: sub the styles, arg the types, source
+// in the low 4 bits).  A style-F target takes the mask of its FMT field;
+// a mask, or the 112-byte block, longer than the target writes nothing.
+// The run's date block as target: from NOW it is refreshed from the clock;
+// in both cases the value names DATE and DATECB follow it.  A date that is
+// not valid, or that the target cannot hold, raises return code 8.
+
+constexpr int kMaskMax = 256;  // bytes of a date mask
+
+// DATE (yyyy/mm/dd) and DATECB (packed yyyyddd) from the run's date block.
+void datevals(CMV* c) {
+    std::memcpy(c->vdate, c->datep + CBLDATE_TEXT, sizeof c->vdate);
+    std::memcpy(c->vdatecb, c->datep + 8, sizeof c->vdatecb);
+}
+
+// The NUL-terminated mask of the target t into buf; false (return code 8
+// raised) when it does not resolve or is longer than the target.
+bool datemask(const FLD* t, char* buf) {
+    FLD* m = t->sub;
+    const unsigned char* a = m ? tvlsc(m) : nullptr;
+    if (!a || m->litlen < 0) return false;
+    if (m->litlen > t->litlen || m->litlen > kMaskMax) {
+        setret(RC_ACTION);
+        return false;
+    }
+    std::memcpy(buf, a, static_cast<std::size_t>(m->litlen));
+    buf[m->litlen] = '\0';
+    return true;
+}
 
 int cvdtrun(CMV* c, CN* n) {
-    (void)n;
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    FLD *t, *s;
+    if (!twoops(n, &t, &s)) return ACT_GO;
+    const bool block = c->datep && t->lit == reinterpret_cast<unsigned char*>(c->datep);
+    const int styles = n->sub;
+    if (block && (styles & 0x0F) == DATE_N) {
+        cbldate(c->datep, nullptr, 0);
+        datevals(c);
+        return ACT_GO;
+    }
+    char mask[kMaskMax + 1];
+    const int so = styles >> 4;
+    if (so == DATE_MASK && !datemask(t, mask)) return ACT_GO;
+    if (so == DATE_BLOCK && t->litlen < CBLDATE_LEN) {
+        setret(RC_ACTION);
+        return ACT_GO;
+    }
+    const int tl = t->litlen > INT_MAX ? INT_MAX : static_cast<int>(t->litlen);
+    const int sl = s->litlen > INT_MAX ? INT_MAX : static_cast<int>(s->litlen);
+    if (!cvdate(reinterpret_cast<char*>(t->lit), tl, reinterpret_cast<const char*>(s->lit), sl, styles, n->arg,
+                so == DATE_MASK ? mask : nullptr))
+        setret(RC_ACTION);
+    else if (block)
+        datevals(c);
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include "runtime/runtime.h"
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -489,19 +490,242 @@ void chgargs(CMV* c, CN* n, TK* word) {
 // ---------------------------------------------------------------------------
 // GEN, GENERATE, RANDOM (43)
 // ---------------------------------------------------------------------------
+//
+// GEN target [RANGE low,high | RANGE 'set'] [BASE seed]
+//   fld1    the target: packed unless typed; character, packed, zoned,
+//           binary or unsigned packed (another type is error 79)
+//   fldopt  the range, flagged FL_WINDOW.  A position pair low,high: for
+//           a number target the numbers low to high (pos low - 1, len
+//           high - low + 1); for a character target the places low to
+//           high of the default set of 52 characters.  A character target
+//           may instead name its own set as a literal.  Without RANGE a
+//           character target draws from places 1 to 26 (A to Z); other
+//           targets need one (error 94).
+//   fld3    the generator's 64-bit state, kept in the descriptor's own pos
+//           (lit points there, 8 bytes, type native integer), so that each
+//           GEN statement draws its own sequence
+//   arg     conversion code: 0xC0 + the target type (from a native integer)
+// BASE 'ABC' seeds C1C2C340: the text in EBCDIC, padded right with EBCDIC
+// blanks to 4 bytes, read big-endian; BASE X'0102' seeds 00000102 (a
+// hexadecimal seed is right-aligned).  Without BASE the seed mixes the
+// statement's line number with the clock.
+
+constexpr int kGenSet = 52;  // characters of the default set
+
+// The 4-byte seed of BASE from its token.  0 or error 7 (no token, empty,
+// longer than 4 bytes).
+int genseed(TK* v, std::uint64_t* seed) {
+    if (!v || (v->flags & TK_END) || v->len < 1 || v->len > 4) return 7;
+    std::uint64_t s = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(v->text);
+    if (v->flags & TK_HEX) {
+        for (int i = 0; i < v->len; ++i) s = s << 8 | p[i];
+    } else {
+        for (int i = 0; i < 4; ++i) s = s << 8 | (i < v->len ? ttab_ae[p[i]] : 0x40);
+    }
+    *seed = s;
+    return 0;
+}
+
+// A range that holds constants only: a record position and a plain length.
+bool genconst(const FLD* r) {
+    return r->pkind == PK_REC && r->lkind == PK_REC && !r->next && !r->sub && !(r->pflags & FP_MORE);
+}
+
+// RANGE and its operand into the option slot; without RANGE the letters
+// A to Z for a character target.  0 or the error (7, 94).
+int genrange(CMV* c, CN* n, bool chr) {
+    TK* kw = kwany(c, "RANGE");
+    if (!kw) {
+        if (!chr) return 94;
+        fldmake(c, &n->fldopt);
+        n->fldopt->pkind = PK_REC, n->fldopt->lkind = PK_REC, n->fldopt->len = 26;
+        return 0;
+    }
+    TK* at = tkc;
+    if (operand(c, &n->fldopt, GK_NOLEN | GK_POS2 | GK_TRY, AT_KIND_SEND, 3) || !n->fldopt || !n->fldopt->pkind) {
+        fldkill(c, &n->fldopt);
+        tkc = at;
+        if (!chr || operand(c, &n->fldopt, GK_QLIT, AT_KIND_SEND, 3)) return 7;
+    }
+    FLD* r = n->fldopt;
+    r->lflags |= FL_WINDOW;
+    if (r->pflags & FP_LIT400) return r->litlen < 1 ? 7 : 0;
+    if (!genconst(r)) return 0;  // resolved at each draw
+    if (r->len < 1 || (chr && (r->pos < 0 || r->pos + r->len > kGenSet))) return 7;
+    return 0;
+}
+
+// The state's first value: the BASE seed, else the line number and clock.
+int genstate(CMV* c, CN* n) {
+    std::uint64_t seed = 0;
+    if (kwany(c, "BASE")) {
+        TK* v = tkc;
+        if (int rc = genseed(v, &seed)) return rc;
+        tokdel();
+    } else {
+        seed = static_cast<std::uint64_t>(std::time(nullptr)) * 2654435761u + static_cast<std::uint64_t>(std::clock()) +
+               static_cast<std::uint64_t>(n->lineno) * 40503u;
+        seed &= 0xFFFFFFFFu;
+    }
+    fldmake(c, &n->fld3);
+    FLD* s = n->fld3;
+    s->pkind = PK_LIT, s->lkind = PK_REC, s->len = 8, s->litlen = 8;
+    s->type = FD_INT64;
+    s->pos = static_cast<std::int64_t>(seed);
+    s->lit = reinterpret_cast<unsigned char*>(&s->pos);
+    return 0;
+}
 
 void genargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    tkc = firstdata(c);
+    if (!tkc) {
+        blameat(c, word, 5);
+        return;
+    }
+    TK* first = tkc;
+    const bool pfx = prefix();  // POS n LEN m; else n AT p, or p,q
+    constexpr long kPos = GK_POS | GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_FIELD;
+    const long mode = GK_TYPE | GK_POS2 | (pfx ? kPos : GK_ANYWHERE | GK_AT);
+    if (operand(c, &n->fld1, mode, AT_KIND_RECV, 1)) return;
+    FLD* t = n->fld1;
+    if (pfx) t->pflags |= FP_PFX;
+    if (!t->type) t->type = FD_PACKED;
+    switch (t->type) {
+        case FD_CHAR: case FD_PACKED: case FD_ZONED: case FD_BIN: case FD_UPACKED: break;
+        default: blameat(c, first, 79); return;
+    }
+    if (t->pflags & FP_LIT400) {
+        blameat(c, first, 59);
+        return;
+    }
+    if (!t->lkind) {
+        blameat(c, first, 69);
+        return;
+    }
+    n->arg = 0xC0 + t->type;
+    TK* at = firstdata(c);
+    if (int rc = genrange(c, n, t->type == FD_CHAR)) {
+        blameat(c, rc == 94 ? word : at, rc);
+        return;
+    }
+    at = firstdata(c);
+    if (int rc = genstate(c, n)) blameat(c, at, rc);
 }
 
 // ---------------------------------------------------------------------------
 // CVDATE (56)
 // ---------------------------------------------------------------------------
+//
+// CVDATE TO target [STYLE s] [TYPE t] [FMT mask] FROM source [STYLE s] [TYPE t]
+//   fld1  the target: style I unless given, F (8) with FMT and its mask in
+//         sub; the value name DATE is the run's 112-byte date block (style
+//         9), and CVDATE TO DATE FROM NOW refreshes it from the clock
+//   fld2  the source: style I unless given; NOW is style N
+//   sub   the styles, source + 16 x target (cvdate's style argument)
+//   arg   the storage types, source + 16 x target: character, packed,
+//         binary or unsigned packed; an untyped operand is character, a
+//         number is an 8-byte binary literal
+// Target style N, source style F, other types: error 79.  A mask or the
+// block longer than a fixed target length: error 59.
+
+// Storage types a date can be held in.
+bool datetype(int type) {
+    return type == FD_CHAR || type == FD_PACKED || type == FD_BIN || type == FD_UPACKED;
+}
+
+// A number literal (native 8-byte integer) becomes an 8-byte big-endian
+// binary literal.
+void datenum(FLD* s) {
+    if (!(s->pflags & FP_LIT400) || (s->type != FD_PTR && s->type != FD_INT64) || s->litlen != 8) return;
+    long long v;
+    std::memcpy(&v, s->lit, sizeof v);
+    cvbi(reinterpret_cast<char*>(s->lit), 8, v);
+    s->type = FD_BIN;
+}
+
+// The target's style and the DATE block; 0 or the error.
+int datetgt(CMV* c, FLD* t) {
+    if (t->pkind == PK_LIT && c->datep && t->lit == reinterpret_cast<unsigned char*>(c->vdate)) {
+        t->lit = reinterpret_cast<unsigned char*>(c->datep);
+        if (t->lflags & FL_DECL) t->lkind = PK_REC, t->len = CBLDATE_LEN, t->litlen = CBLDATE_LEN;  // no length written
+        t->style = DATE_BLOCK;
+        t->type = FD_CHAR;
+        return 0;
+    }
+    if (t->lflags & FL_FMT) {
+        // A mask on a target without length gave it length 1: it takes
+        // the source's instead.
+        if ((t->lflags & FL_DECL) && !t->dcl && t->lkind == PK_REC && t->len == 1) t->lkind = 0, t->len = 0;
+        if (t->style && t->style != DATE_MASK) return 79;
+        t->style = DATE_MASK;
+    }
+    if (!t->style) t->style = DATE_I;
+    if (t->style == DATE_N || t->style > DATE_MASK || (t->style == DATE_MASK && !t->sub)) return 79;
+    if (!t->type) t->type = FD_CHAR;
+    return datetype(t->type) ? 0 : 79;
+}
+
+// The source's style and type; 0 or the error.
+int datesrc(FLD* s) {
+    datenum(s);
+    if (!s->style) s->style = DATE_I;
+    if (s->style < DATE_I || s->style > DATE_N) return 79;  // F, or a float style
+    if (!s->type) s->type = FD_CHAR;
+    return datetype(s->type) || s->style == DATE_N || s->style == DATE_T ? 0 : 79;
+}
+
+// A mask or block longer than a fixed target length: error 59.
+bool datefits(const FLD* t) {
+    if (t->lkind != PK_REC) return true;
+    long long need = t->style == DATE_BLOCK ? CBLDATE_LEN : 0;
+    if (t->style == DATE_MASK && t->sub && (t->sub->pflags & FP_LIT400)) need = t->sub->litlen;
+    return need <= t->len;
+}
 
 void cvdtargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    constexpr long kBase = GK_NOW | GK_STYLE | GK_TYPE | GK_QLIT;
+    constexpr long kField = GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_AT | GK_FIELD | GK_POS2 | GK_POS;
+    deftype(c);
+    if (!kwany(c, "TO,INTO")) {
+        blameat(c, word, 51);
+        return;
+    }
+    TK* tw = tkc;
+    bool pfx = prefix();
+    if (operand(c, &n->fld1, GK_STYLE | GK_TYPE | GK_FMT | kField, AT_KIND_RECV, 1)) return;
+    if (pfx) n->fld1->pflags |= FP_PFX;
+    tkc = firstdata(c);
+    if (!tkc) {
+        blameat(c, word, 5);
+        return;
+    }
+    TK* sw = tkc;
+    long smode = kBase | GK_AT | GK_FROM | GK_POS2;
+    bool spfx = false;
+    if (tokt("FR,FROM")) smode = kBase | kField;
+    else if ((spfx = prefix())) smode = kBase | kField;
+    if (numtype(n->fld1->type)) smode |= GK_NUMLIT | GK_VALUE;
+    if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
+    if (spfx) n->fld2->pflags |= FP_PFX;
+    FLD* t = n->fld1;
+    FLD* s = n->fld2;
+    if (int rc = datetgt(c, t)) {
+        blameat(c, tw, rc);
+        return;
+    }
+    if (int rc = datesrc(s)) {
+        blameat(c, sw, rc);
+        return;
+    }
+    if (s->pkind == PK_NOW && !t->lkind) {  // NOW has no length to lend
+        blameat(c, word, 69);
+        return;
+    }
+    lenfix(c, n, word);
+    if (!c->errnum && !datefits(t)) blameat(c, tw, 59);
+    n->sub = s->style + 16 * t->style;
+    n->arg = s->type + 16 * t->type;
 }
 
 // ---------------------------------------------------------------------------
