@@ -54,9 +54,7 @@ int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes 
 // Short paths: run preparation marks (shortmarks) what is fixed for the
 // whole run, constant operands (FL_CONST) and direct comparisons
 // (CF_DIRECT), and the loop then takes a quicker way to the same results.
-// With shortoff set nothing is marked and every record goes the general
-// way (the environment variable TVLNOSHORT sets it, for tests).
-extern bool shortoff;
+// With shortoff (files.h) set nothing is marked.
 void shortmarks(CMV* c);
 
 // Run-time positions and lengths (tvlsc.cpp)

@@ -723,8 +723,6 @@ int do_if(CMV* c) {
 // Short paths
 // ---------------------------------------------------------------------------
 
-bool shortoff = false;
-
 namespace {
 
 // Position flags and length flags that keep an operand off the short

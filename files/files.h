@@ -221,6 +221,11 @@ struct FIOSYS {
 };
 extern FIOSYS fiosys;
 
+// The short paths of the record layer and of the selection loop: with
+// shortoff set (the environment variable TVLNOSHORT, for tests) every
+// record goes the general way.
+extern bool shortoff;
+
 // cblfio.cpp
 char* cblfio(FFCB* file, int function, char* record, std::int64_t length);
 int   open_it(FFCB* file);
