@@ -427,6 +427,24 @@ void chopkinds(CMV* c, CN* n, TK* word) {
     }
 }
 
+// The words the action part reads after the operands (TIMES and a
+// stop-after count, each with its number) hidden from the receivers'
+// field list, which would take every token left: marked used in hid
+// (at most max) while the list is parsed.  Returns how many were hidden.
+int hidecnt(CMV* c, TK** hid, int max) {
+    int k = 0;
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END) && k + 2 <= max; t = t->next) {
+        if (!dataword(t) || !inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr)) continue;
+        const TK* b = before(t);
+        if (t->len == 1 && b && inlist("TYPE,TY", b->text, b->len, nullptr)) continue;
+        TK* v = const_cast<TK*>(nextafter(t));
+        t->flags |= TK_USED;
+        hid[k++] = t;
+        if (v) v->flags |= TK_USED, hid[k++] = v;
+    }
+    return k;
+}
+
 // CHOP and PARSE: FILL, the source (a field after FR, FROM, P or POS,
 // else a value, which needs a length: 69), an optional INTO, then the
 // receivers as a field list (a field of several terms is error 216).
@@ -452,7 +470,10 @@ void chopargs(CMV* c, CN* n, TK* word) {
     std::int8_t ixkeep = c->opndix;
     c->atuse = AT_KIND_RECV;
     c->opndix = 1;
+    TK* hid[8];
+    const int nhid = hidecnt(c, hid, 8);
     fldmult(c, &n->fld1);
+    for (int i = 0; i < nhid; ++i) hid[i]->flags &= ~TK_USED;
     c->atuse = usekeep;
     c->opndix = ixkeep;
     if (c->errnum) return;

@@ -9,10 +9,9 @@
 //     letters a-j -> 81-89, A -> C1.
 //   - two strings: a byte found in the from-string becomes the byte at the
 //     same place of the to-string (first place when it occurs twice).
-//   - CHOP: blank-separated words, one per receiver, the fill after it; a
-//     cut word is rc 8; the last character receiver takes the text up to
-//     the last non-blank; a receiver without a word is filled (numeric: 0);
-//     packed +12 in 2 bytes 01 2C, -345 in 3 bytes 00 34 5D.
+//   - CHOP: a word per receiver, the fill after it, a cut word rc 8; the
+//     last receiver takes the text up to the last non-blank; no word left:
+//     filled (numeric 0); packed +12 in 2 bytes 01 2C, -345 in 3 00 34 5D.
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +27,6 @@ using tvt::sum2;
 const std::string kAsc = "\x1C\x1E\x5B\x5D\x5E\x41\x80\xA0\xFF\x90";
 const std::string kEbc = "\x22\x35\xAD\xBD\x5F\xC1\x9F\xEA\xFF\x45";
 const std::string kLow = "abcdefghij";
-const std::string k8 = "tran (***01 RETCD=8***)";
 
 std::string err(const char* n, const char* text) { return std::string("*** ERROR ") + n + " ***  " + text; }
 
@@ -37,19 +35,14 @@ std::string err(const char* n, const char* text) { return std::string("*** ERROR
 TEST(tvlsa_tran, Tables) {
     const std::vector<Row> rows = {
         {"upper word", "TRAN P 1 LEN 10 UPPER", "abcXYZ12.q", "ABCXYZ12.Q", 0, sum2("tran")},
-        {"upper as operation", "UPPER P 1 LEN 10", "abcXYZ12.q", "ABCXYZ12.Q", 0, ""},
-        {"lower word", "TRAN P 1 LEN 10 LOWER", "abcXYZ12.Q", "abcxyz12.q", 0, ""},
+        {"upper as operation", "UPPER P 1 LEN 10", "abcXYZ12.q", "ABCXYZ12.Q", 0, ""}, {"lower word", "TRAN P 1 LEN 10 LOWER", "abcXYZ12.Q", "abcxyz12.q", 0, ""},
         {"lower as operation", "LOWER P 1 LEN 10", "abcXYZ12.Q", "abcxyz12.q", 0, ""},
         // X'00' and X'7F' are not printable, X'A3' is.
         {"print", "TRAN P 1 LEN 4 PRINT", std::string("\0\xA3\x7F" "Aabcdef", 10), ".\xA3.Aabcdef", 0, ""},
-        {"ebcdic", "TRAN P 1 LEN 10 EBCDIC", kAsc, kEbc, 0, ""},
-        {"cvae word", "TRAN P 1 LEN 10 CVAE", kAsc, kEbc, 0, ""},
-        {"cve as operation", "CVE P 1 LEN 10", kAsc, kEbc, 0, ""},
-        {"cvae as operation", "CVAE P 1 LEN 10", kAsc, kEbc, 0, ""},
-        {"ascii", "TRAN P 1 LEN 10 ASCII", kEbc, kAsc, 0, ""},
-        {"cvea word", "TRAN P 1 LEN 10 CVEA", kEbc, kAsc, 0, ""},
-        {"cva as operation", "CVA P 1 LEN 10", kEbc, kAsc, 0, ""},
-        {"cvea as operation", "CVEA P 1 LEN 10", kEbc, kAsc, 0, ""},
+        {"ebcdic", "TRAN P 1 LEN 10 EBCDIC", kAsc, kEbc, 0, ""}, {"cvae word", "TRAN P 1 LEN 10 CVAE", kAsc, kEbc, 0, ""},
+        {"cve as operation", "CVE P 1 LEN 10", kAsc, kEbc, 0, ""}, {"cvae as operation", "CVAE P 1 LEN 10", kAsc, kEbc, 0, ""},
+        {"ascii", "TRAN P 1 LEN 10 ASCII", kEbc, kAsc, 0, ""}, {"cvea word", "TRAN P 1 LEN 10 CVEA", kEbc, kAsc, 0, ""},
+        {"cva as operation", "CVA P 1 LEN 10", kEbc, kAsc, 0, ""}, {"cvea as operation", "CVEA P 1 LEN 10", kEbc, kAsc, 0, ""},
         {"to target", "TRAN P 1 LEN 3 TO P 6 LEN 3 UPPER", kLow, "abcdeABCij", 0, ""},
         // Over the shorter length: the target's last two bytes stay.
         {"longer target", "TRAN P 1 LEN 2 INTO P 5 LEN 4 UPPER", kLow, "abcdABghij", 0, ""},
@@ -61,7 +54,7 @@ TEST(tvlsa_tran, Tables) {
         {"two strings", "TRAN P 1 LEN 10 'aba' 'xyz'", "abcabcabca", "xycxycxycx", 0, sum2("tran")},
         {"strings into target", "TRAN P 1 LEN 4 'ab' 'AB' INTO P 7 LEN 4", kLow, "abcdefABcd", 0, ""},
         {"strings, right overlap", "TRAN P 1 LEN 5 TO P 2 LEN 5 'a' 'A'", kLow, "aAbcdeghij", 0, ""},
-        {"past the record", "TRAN P 8 LEN 5 UPPER", kLow, kLow, 8, sum2(k8)},
+        {"past the record", "TRAN P 8 LEN 5 UPPER", kLow, kLow, 8, sum2("tran (***01 RETCD=8***)")},
     };
     tvt::actrows("tran-e2e", rows);
 }
@@ -98,6 +91,9 @@ TEST(tvlsa_tran, Chop) {
          "12 -345 7 " + dots, std::string("12 -345 7 \x01\x2C\x00\x34\x5D\x00\x00\x00\x07\x00", 20), 0, ""},
         {"bad number stops", "CHOP P 1 LEN 10 INTO P 11 LEN 2 TYPE P P 13 LEN 3", "AB CD     " + dots,
          "AB CD     " + dots, 8, ""},
+        // Only the first record: STOPAFT is no receiver.
+        {"stop-after", "CHOP P 1 LEN 10 INTO P 11 LEN 10 STOPAFT 1", "A B  C D  " + dots + "X" + dots.substr(1) + "Y" + dots.substr(1),
+         "A B  C D  A B  C D  X" + dots.substr(1) + "Y" + dots.substr(1), 0, ""},
         // The first receiver overwrites " A"; the second still reads ABCDEFG.
         {"receivers over source", "CHOP P 1 LEN 10 INTO P 1 LEN 3 P 4 LEN 7", "X ABCDEFG " + dots,
          "X  ABCDEFG" + dots, 0, ""},
