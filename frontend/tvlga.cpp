@@ -413,8 +413,11 @@ void tranargs(CMV* c, CN* n, TK* word) {
 // is the statement's FILL, a blank when none is written.
 
 // The receivers' checks: a literal cannot receive (59); the types the
-// action converts to.
+// action converts to.  The field list marks a chain holding a float or a
+// scale for position arithmetic in floating point, which would make the
+// receivers values; they are record fields, so the mark is taken off.
 void chopkinds(CMV* c, CN* n, TK* word) {
+    for (FLD* f = n->fld1; f; f = f->next) f->pflags &= ~FP_FLOAT;
     for (FLD* f = n->fld1; f; f = f->next) {
         if (f->pflags & FP_LIT400) return blameat(c, word, 59);
         if (!f->type) f->type = FD_CHAR;

@@ -89,6 +89,9 @@ TEST(tvlsa_tran, Chop) {
          "A BCD     A BCD.....", 0, ""},
         {"packed and binary", "CHOP P 1 LEN 10 INTO P 11 LEN 2 TYPE P P 13 LEN 3 TYPE P P 16 LEN 4 TYPE B P 20 LEN 1 TYPE B",
          "12 -345 7 " + dots, std::string("12 -345 7 \x01\x2C\x00\x34\x5D\x00\x00\x00\x07\x00", 20), 0, ""},
+        // 1.5 as a big-endian IEEE double: exponent 3FF, fraction .1: 3FF8 0...0; -2 in 2 bytes FFFE.
+        {"float receiver", "CHOP P 1 LEN 10 INTO P 11 LEN 8 TYPE F P 19 LEN 2 TYPE B", "1.5 -2    " + dots,
+         std::string("1.5 -2    \x3F\xF8\0\0\0\0\0\0\xFF\xFE", 20), 0, ""},
         {"bad number stops", "CHOP P 1 LEN 10 INTO P 11 LEN 2 TYPE P P 13 LEN 3", "AB CD     " + dots,
          "AB CD     " + dots, 8, ""},
         // Only the first record: STOPAFT is no receiver.
