@@ -370,6 +370,9 @@ void aakill(CMV* c) {
         if (!(n->nflags & CNF_SHARED1)) fldkill(c, &n->fld1);
         fldkill(c, &n->fld2);
         fldkill(c, &n->fmlen);
+        fldkill(c, &n->fld3);
+        fldkill(c, &n->fld4);
+        fldkill(c, &n->fldopt);
     }
     if (c->worka) cblgcorf(c->gccb, &c->worka, "wrec");
     c->currec = nullptr;

@@ -1,23 +1,16 @@
 // Whole runs of TRAN and CHOP/PARSE: one fixed record changed by one
 // statement and written out.  Expected bytes are worked by hand:
-//   - TRAN by a table: byte b becomes table[b], over the shorter length,
-//     every byte from the source as it stood (overlaps never translate a
-//     byte twice).  ASCII to EBCDIC bytes are read off the 16 x 16 table
-//     of the translation tables (row = high digit, column = low digit);
-//     its five places apart from code page 037: 1C->22, 1E->35, 5B->AD,
-//     5D->BD, 5E->5F; upper half: 80->9F, A0->EA, 90->45, FF->FF;
-//     letters a-j -> 81-89, A -> C1.
+//   - TRAN by a table: b becomes table[b] over the shorter length, every
+//     byte from the source as it stood (overlaps translate once).  ASCII to
+//     EBCDIC read off the 16 x 16 table (row high digit, column low): the
+//     five places apart from code page 037 1C->22, 1E->35, 5B->AD, 5D->BD,
+//     5E->5F; upper half 80->9F, A0->EA, 90->45, FF->FF; a-j 81-89, A C1.
 //   - two strings: a byte found in the from-string becomes the byte at the
 //     same place of the to-string (first place when it occurs twice).
 //   - CHOP: a word per receiver, the fill after it, a cut word rc 8; the
 //     last receiver takes the text up to the last non-blank; no word left:
 //     filled (numeric 0); packed +12 in 2 bytes 01 2C, -345 in 3 00 34 5D.
-#include "testutil.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "testutil.h"  // gtest, string, vector
 
 namespace {
 
