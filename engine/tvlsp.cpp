@@ -280,11 +280,11 @@ int adjrun(CN* n) {
 // target stays.  Every target byte comes from the source byte as it
 // stood before the action, whatever the overlap.
 //   - A table (fld3 alone, 256 bytes): target[i] = table[source[i]].
-//     cbltrtab reads each group of bytes before it writes them, so a
-//     forward pass is right for a target in place or left of its source.
-//     A target that starts inside its source, to its right, would read
-//     bytes it has translated already: it is done from the end back, a
-//     stack block at a time.
+//     A forward pass (cbltrtab) writes byte i only where a source byte
+//     up to i lies when the target is in place or left of its source, so
+//     no byte is read after it was written.  A target that starts inside
+//     its source, to its right, would read bytes it has translated
+//     already: it is done from the end back, a stack block at a time.
 //   - Two strings (fld3 from, fld4 to): the source is copied to the
 //     target, then cbltran replaces each byte found in the from-string by
 //     the byte at the same place of the to-string, over the shorter of the
