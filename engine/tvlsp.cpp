@@ -274,21 +274,182 @@ int adjrun(CN* n) {
 // ---------------------------------------------------------------------------
 // TRAN
 // ---------------------------------------------------------------------------
+//
+// The source (fld2) is translated into the target (fld1, else the source
+// itself) over the shorter of the two lengths; the rest of a longer
+// target stays.  Every target byte comes from the source byte as it
+// stood before the action, whatever the overlap.
+//   - A table (fld3 alone, 256 bytes): target[i] = table[source[i]].
+//     A forward pass (cbltrtab) writes byte i only where a source byte
+//     up to i lies when the target is in place or left of its source, so
+//     no byte is read after it was written.  A target that starts inside
+//     its source, to its right, would read bytes it has translated
+//     already: it is done from the end back, a stack block at a time.
+//   - Two strings (fld3 from, fld4 to): the source is copied to the
+//     target, then cbltran replaces each byte found in the from-string by
+//     the byte at the same place of the to-string, over the shorter of the
+//     two strings.
 
+constexpr long kTrChunk = 512;  // bytes translated per step of the backward pass
+constexpr long long kTabLen = 256;  // bytes of a translation table: one per byte value
+
+// Table translation of m bytes from sa into ta, the source read as it
+// stood.
+void trtab(unsigned char* ta, const unsigned char* sa, long long m, const unsigned char* tab) {
+    if (reinterpret_cast<U>(ta) <= reinterpret_cast<U>(sa) || reinterpret_cast<U>(ta) >= reinterpret_cast<U>(sa + m)) {
+        cbltrtab(ta, sa, static_cast<long>(m), tab);
+        return;
+    }
+    unsigned char buf[kTrChunk];
+    for (long long end = m; end > 0;) {
+        const long long k = end < kTrChunk ? end : kTrChunk;
+        end -= k;
+        cbltrtab(buf, sa + end, static_cast<long>(k), tab);
+        std::memcpy(ta + end, buf, static_cast<std::size_t>(k));
+    }
+}
+
+// TRAN by a table or by two strings.  An operand that does not resolve
+// makes it do nothing.
 int tranrun(CMV* c, CN* n) {
-    (void)n;
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    (void)c;
+    FLD *t, *s;
+    if (!twoops(n, &t, &s)) return ACT_GO;
+    const long long m = t->litlen < s->litlen ? t->litlen : s->litlen;
+    FLD* from = n->fld3;
+    FLD* to = n->fld4;
+    if (!from) return ACT_GO;
+    if (!to) {
+        const unsigned char* tab = from->lit;  // a built-in table stands as a literal
+        if (!(from->pflags & FP_LIT400)) {
+            tab = tvlsc(from);
+            if (!tab || from->litlen < kTabLen) return ACT_GO;
+        }
+        if (m > 0) trtab(t->lit, s->lit, m, tab);
+        return ACT_GO;
+    }
+    const unsigned char* fa = tvlsc(from);
+    const unsigned char* ta = tvlsc(to);
+    if (!fa || !ta || from->litlen < 0 || to->litlen < 0) return ACT_GO;
+    const long long k = from->litlen < to->litlen ? from->litlen : to->litlen;
+    if (m <= 0) return ACT_GO;
+    if (t->lit != s->lit) std::memmove(t->lit, s->lit, static_cast<std::size_t>(m));
+    if (k > 0)  // cbltran reads a length below 1 as NUL-terminated: never pass one
+        cbltran(reinterpret_cast<char*>(t->lit), static_cast<int>(m > INT_MAX ? INT_MAX : m),
+                static_cast<int>(k > INT_MAX ? INT_MAX : k), reinterpret_cast<const char*>(fa),
+                reinterpret_cast<const char*>(ta));
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------
 // CHOP
 // ---------------------------------------------------------------------------
+//
+// The source is cut into words separated by blanks (X'20'), one word per
+// receiver, in order:
+//   - a character (or varying) receiver takes its word and the fill byte
+//     after it; a word longer than the receiver is cut (result 8) and the
+//     rest of it skipped;
+//   - the last receiver, when it is character, takes the text from its
+//     word to the source's last non-blank, inner blanks included; result
+//     8 only when non-blank text does not fit;
+//   - a packed (cvcp, its decimals), float (cvcf, its style) or binary
+//     (cvci) receiver takes its word converted; a failed conversion ends
+//     the action with result 8;
+//   - a receiver for which no word is left is filled (a numeric one is
+//     set to zero);
+//   - text left after the last receiver is non-blank: result 8.
+// Receivers may lie over the source: the source is copied aside first
+// (up to kComLen bytes on the stack, longer ones into the statement's
+// kept block, which grows once to the longest source seen), so every
+// word is read as it stood before the action.
+//   "AB CDEFG  " into 2, 3 and 3 bytes: "AB", "CDE" (cut, 8), "   ".
 
+// The zero a numeric receiver without a word gets.
+int chopzero(FLD* f, unsigned char* a, int len) {
+    static const char kZero[] = "0";
+    char* p = reinterpret_cast<char*>(a);
+    switch (f->type) {
+        case FD_PACKED: return cvcp(p, len, f->scale > 0 ? f->scale : 0, kZero, 1);
+        case FD_FLOAT: return cvcf(p, len, f->style, kZero, 1);
+        default: return cvci(p, len, kZero, 1);
+    }
+}
+
+// Cut text (length bytes, not the record's) into the receivers from
+// first on; fill pads character receivers.  Returns 0, or 8 when a
+// receiver did not resolve, a word did not fit or a conversion failed.
+int chopit(const unsigned char* text, long long length, FLD* first, unsigned char fill) {
+    int rc = 0;
+    long long p = 0;  // the next byte of text to look at
+    long long last = length;
+    while (last > 0 && text[last - 1] == ' ') --last;  // one past the last non-blank
+    FLD* f = first;
+    for (; f; f = fldlast(f)->next) {
+        unsigned char* a = tvlsc(f);
+        if (!a || f->litlen < 0) {
+            rc = RC_ACTION;
+            continue;
+        }
+        const long long room = f->litlen;
+        while (p < last && text[p] == ' ') ++p;
+        long long w = p;  // one past the word
+        while (w < last && text[w] != ' ') ++w;
+        const bool chr = f->type == FD_CHAR || f->type >= FD_NTS;
+        if (!chr) {
+            const int len = static_cast<int>(room > INT_MAX ? INT_MAX : room);
+            const int wl = static_cast<int>(w - p > CV_LENMASK ? CV_LENMASK : w - p);
+            char* o = reinterpret_cast<char*>(a);
+            const char* word = reinterpret_cast<const char*>(text + p);
+            int cv = 0;
+            if (w == p) cv = chopzero(f, a, len);
+            else if (f->type == FD_PACKED) cv = cvcp(o, len, f->scale > 0 ? f->scale : 0, word, wl);
+            else if (f->type == FD_FLOAT) cv = cvcf(o, len, f->style, word, wl);
+            else cv = cvci(o, len, word, wl);
+            p = w;
+            if (cv) return RC_ACTION;
+            continue;
+        }
+        const bool lastrecv = !fldlast(f)->next;
+        long long end = lastrecv ? last : w;  // the text this receiver takes
+        long long n = end - p;
+        if (n > room) {
+            n = room;
+            if (!lastrecv) rc = RC_ACTION;
+            else
+                for (long long i = p + n; i < end; ++i)
+                    if (text[i] != ' ') rc = RC_ACTION;
+        }
+        if (n > 0) std::memcpy(a, text + p, static_cast<std::size_t>(n));
+        if (room > n) std::memset(a + n, fill, static_cast<std::size_t>(room - n));
+        setlen(f, a + room, a + n, 0);
+        p = end;
+    }
+    while (p < last && text[p] == ' ') ++p;
+    if (p < last) rc = RC_ACTION;
+    return rc;
+}
+
+// CHOP, PARSE: the source copied aside, then cut into the receivers.
 int choprun(CMV* c, CN* n) {
-    (void)n;
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    FLD* s = n->fld2;
+    const unsigned char* sa = s ? tvlsc(s) : nullptr;
+    if (!sa || s->litlen < 0) return ACT_GO;
+    const long long len = s->litlen;
+    unsigned char area[kComLen];
+    unsigned char* copy = area;
+    if (len > kComLen) {
+        if (n->worklen < len) {
+            if (len > INT_MAX) return setret(RC_ACTION), ACT_GO;
+            if (n->work) cblgcorf(c->gccb, reinterpret_cast<void**>(&n->work), "cnw");
+            n->work = static_cast<unsigned char*>(cblgcore(c->gccb, static_cast<long>(len), 0, "cnw"));
+            n->worklen = static_cast<std::int32_t>(len);
+        }
+        copy = n->work;
+    }
+    if (len > 0) std::memcpy(copy, sa, static_cast<std::size_t>(len));
+    if (chopit(copy, len, n->fld1, static_cast<unsigned char>(n->cfill))) setret(RC_ACTION);
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------

@@ -270,19 +270,220 @@ void assign(CMV* c, CN* n, TK* word) {
 // ---------------------------------------------------------------------------
 // TRAN, UPPER, LOWER, CVA, CVE (54)
 // ---------------------------------------------------------------------------
+//
+// TRAN translates its source (fld2) into its target (fld1; the source
+// itself when no TO or INTO is written) by one of two forms:
+//   - a table: fld3 is a 256-byte operand indexed by the source byte.  A
+//     table word anywhere in the statement, or the operation word itself,
+//     selects a built-in table, which fld3 points at as a literal (not
+//     owned, never freed); TAB and an operand of exactly 256 bytes (else
+//     error 144) is the user's table.  The operand after TAB may not be
+//     the value of an @-name (error 218): a table is data, not an address.
+//   - two strings: fld3 the from-string, fld4 the to-string, after the
+//     source.  Both need a length, and equal ones when both are fixed
+//     (error 145).
+//   TRAN P 1 LEN 8 UPPER               fld2 P 1 LEN 8, fld3 ttab_uc, in place
+//   CVA P 1 LEN 80 TO P 81 LEN 80      fld1 P 81 LEN 80, fld3 ttab_ea
+//   TRAN P 1 LEN 4 TAB P 5 LEN 256     fld3 P 5 LEN 256
+//   TRAN P 1 LEN 4 'ab' 'AB'           fld3 'ab', fld4 'AB'
 
+constexpr long kTrField = GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_AT | GK_FIELD | GK_POS2 | GK_POS;
+constexpr long kTrStr = GK_LENNEXT | GK_LENSHORT | GK_QLIT | GK_AT | GK_FROM | GK_POS;
+constexpr long kTrTab = GK_QLIT | GK_VALUE | GK_AT | GK_POS2 | GK_POS | GK_LENNEXT | GK_NOL | GK_LENSHORT;
+constexpr int kTabLen = 256;  // bytes of a translation table: one per byte value
+
+// The built-in table a word selects (an operation word or a table word),
+// or null.  TAB and other words select none.
+const TTAB* trtable(const TK* t) {
+    static const struct { const char* words; const TTAB* tab; } kTabs[] = {
+        {"UPPER", &ttab_uc},          {"LOWER", &ttab_lc},           {"PRINT", &ttab_tc},
+        {"CVA,CVEA,ASCII", &ttab_ea}, {"CVE,CVAE,EBCDIC", &ttab_ae},
+    };
+    if (!t || !t->text || (t->flags & (TK_APOS | TK_QUOT | TK_HEX | TK_PIECE))) return nullptr;
+    for (const auto& k : kTabs)
+        if (inlist(k.words, t->text, t->len, nullptr)) return k.tab;
+    return nullptr;
+}
+
+// The length an operand has at analysis: a literal's bytes or a plain
+// written length; -1 when it is only known at run time.
+long long fixedlen(const FLD* f) {
+    if (!f) return -1;
+    if (f->pkind == PK_LIT && (f->pflags & FP_LIT400)) return f->litlen;
+    if (f->lkind == PK_REC && !(f->lflags & FL_MORE) && !(f->pflags & FP_MORE)) return f->len;
+    return -1;
+}
+
+// fld3 as a literal standing for a built-in table.
+void tablit(CMV* c, CN* n, const TTAB* tab) {
+    fldmake(c, &n->fld3);
+    FLD* f = n->fld3;
+    f->pkind = PK_LIT;
+    f->lkind = PK_REC;
+    f->len = f->litlen = kTabLen;
+    f->lit = const_cast<unsigned char*>(tab->data());  // FP_OWNLIT clear: never freed
+    f->pflags = FP_LIT400 | FP_LIT;
+    f->type = FD_CHAR;
+}
+
+// The operand after TAB (the cursor stands after the word): parsed in the
+// option slot, checked, then made the table (fld3).  False on an error.
+bool tabopnd(CMV* c, CN* n, TK* tab) {
+    if (!firstdata(c)) {
+        blameat(c, tab, 144);
+        return false;
+    }
+    bool pfx = prefix();
+    if (operand(c, &n->fldopt, pfx ? kTrField : kTrTab, AT_KIND_SEND, 3)) return false;
+    FLD* f = n->fldopt;
+    if (pfx) f->pflags |= FP_PFX;
+    if (f->pflags & FP_PTRV) {
+        blameat(c, tab, 218);
+        return false;
+    }
+    if (fixedlen(f) != kTabLen) {
+        blameat(c, tab, 144);
+        return false;
+    }
+    n->fld3 = f;
+    n->fldopt = nullptr;
+    return true;
+}
+
+// A token that may start a from- or to-string: not TIMES or a stop-after
+// count, which the action part reads after the operands.
+bool strnext(CMV* c) {
+    TK* t = firstdata(c);
+    if (!t) return false;
+    tkc = t;
+    return !(dataword(t) && inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr));
+}
+
+// The from- and to-strings after the source: both present, each with a
+// length, equal when both are fixed; else error 145.
+void trstrings(CMV* c, CN* n, TK* word) {
+    if (!strnext(c)) return blameat(c, word, 145);
+    if (operand(c, &n->fld3, kTrStr, AT_KIND_SEND, 3)) return;
+    if (!strnext(c)) return blameat(c, word, 145);
+    if (operand(c, &n->fld4, kTrStr, AT_KIND_SEND, 4)) return;
+    const long long a = fixedlen(n->fld3), b = fixedlen(n->fld4);
+    if (!n->fld3->lkind || !n->fld4->lkind || (a >= 0 && b >= 0 && a != b)) blameat(c, word, 145);
+}
+
+// TRAN and its operation words: the table (word, or a table word or TAB
+// anywhere), TO or INTO and the target anywhere, the source, then the two
+// strings when no table was named.  Without a target the source is
+// translated in place (a literal source is then error 51).
 void tranargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    deftype(c);
+    const TTAB* tab = trtable(word);
+    bool user = false;  // TAB and the user's table
+    if (!tab) {
+        if (TK* k = kwany(c, "UPPER,LOWER,PRINT,CVA,CVEA,ASCII,CVE,CVAE,EBCDIC,TAB")) {
+            tab = trtable(k);
+            if (!tab && !tabopnd(c, n, k)) return;
+            user = !tab;
+        }
+    }
+    if (kwany(c, "TO,INTO")) {
+        bool pfx = prefix();
+        if (operand(c, &n->fld1, kTrField, AT_KIND_RECV, 1)) return;
+        if (pfx) n->fld1->pflags |= FP_PFX;
+    }
+    tkc = firstdata(c);
+    if (!tkc) return blameat(c, word, 5);
+    long smode = GK_AT | GK_FROM | GK_POS2;
+    bool pfx = false;
+    if (tokt("FR,FROM") || (pfx = prefix())) smode = kTrField;
+    if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
+    if (pfx) n->fld2->pflags |= FP_PFX;
+    if (!n->fld1 && (n->fld2->pflags & FP_LIT400)) return blameat(c, word, 51);
+    if (tab) tablit(c, n, tab);
+    else if (!user) trstrings(c, n, word);
+    if (c->errnum) return;
+    lenfix(c, n, word);
 }
 
 // ---------------------------------------------------------------------------
 // CHOP, PARSE (57)
 // ---------------------------------------------------------------------------
+//
+// CHOP cuts its source (fld2) into blank-separated words, one per
+// receiver; the receivers are the chain fld1 (one FLD each, a field list).
+//   CHOP P 1 LEN 20 INTO P 21 LEN 8 P 29 LEN 4 TYPE P
+// Receivers: character (untyped ones become character), varying, packed,
+// float or binary; another type is error 79, a literal error 59.  cfill
+// is the statement's FILL, a blank when none is written.
 
+// The receivers' checks: a literal cannot receive (59); the types the
+// action converts to.  The field list marks a chain holding a float or a
+// scale for position arithmetic in floating point, which would make the
+// receivers values; they are record fields, so the mark is taken off.
+void chopkinds(CMV* c, CN* n, TK* word) {
+    for (FLD* f = n->fld1; f; f = f->next) f->pflags &= ~FP_FLOAT;
+    for (FLD* f = n->fld1; f; f = f->next) {
+        if (f->pflags & FP_LIT400) return blameat(c, word, 59);
+        if (!f->type) f->type = FD_CHAR;
+        switch (f->type) {
+            case FD_CHAR: case FD_NTS: case FD_VCHAR2: case FD_VCHAR4:
+            case FD_PACKED: case FD_FLOAT: case FD_BIN: break;
+            default: return blameat(c, word, 79);
+        }
+        while (f->next && ((f->pflags & FP_MORE) || (f->lflags & FL_MORE))) f = f->next;
+    }
+}
+
+// The words the action part reads after the operands (TIMES and a
+// stop-after count, each with its number) hidden from the receivers'
+// field list, which would take every token left: marked used in hid
+// (at most max) while the list is parsed.  Returns how many were hidden.
+int hidecnt(CMV* c, TK** hid, int max) {
+    int k = 0;
+    for (TK* t = c->tkhead; t && !(t->flags & TK_END) && k + 2 <= max; t = t->next) {
+        if (!dataword(t) || !inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr)) continue;
+        const TK* b = before(t);
+        if (t->len == 1 && b && inlist("TYPE,TY", b->text, b->len, nullptr)) continue;
+        TK* v = const_cast<TK*>(nextafter(t));
+        t->flags |= TK_USED;
+        hid[k++] = t;
+        if (v) v->flags |= TK_USED, hid[k++] = v;
+    }
+    return k;
+}
+
+// CHOP and PARSE: FILL, the source (a field after FR, FROM, P or POS,
+// else a value, which needs a length: 69), an optional INTO, then the
+// receivers as a field list (a field of several terms is error 216).
 void chopargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    constexpr long kSrcField = GK_LENNEXT | GK_LENSHORT | GK_QLIT | GK_AT | GK_FIELD | GK_POS2 | GK_POS;
+    constexpr long kSrcValue = GK_QLIT | GK_AT | GK_FROM | GK_POS2;
+    n->cfill = ' ';
+    if (chkfill(&n->cfill) && c->errnum) return;
+    deftype(c);
+    tkc = firstdata(c);
+    if (!tkc) return blameat(c, word, 5);
+    long smode = kSrcValue;
+    bool pfx = false;
+    if (tokt("FR,FROM") || (pfx = prefix())) smode = kSrcField;
+    if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
+    if (pfx) n->fld2->pflags |= FP_PFX;
+    if (!n->fld2->lkind) return blameat(c, word, 69);
+    tkc = firstdata(c);
+    if (tkc) tokt("INTO");
+    tkc = firstdata(c);
+    if (!tkc) return blameat(c, word, 5);
+    std::uint8_t usekeep = c->atuse;
+    std::int8_t ixkeep = c->opndix;
+    c->atuse = AT_KIND_RECV;
+    c->opndix = 1;
+    TK* hid[8];
+    const int nhid = hidecnt(c, hid, 8);
+    fldmult(c, &n->fld1);
+    for (int i = 0; i < nhid; ++i) hid[i]->flags &= ~TK_USED;
+    c->atuse = usekeep;
+    c->opndix = ixkeep;
+    if (c->errnum) return;
+    chopkinds(c, n, word);
 }
 
 // ---------------------------------------------------------------------------

@@ -74,8 +74,9 @@ TEST(tvlctla, OperationWordsGiveKindAndCode) {
         {"NOW CENTRE X", 51, 43, 0, 42},   {"NOW LEFT X", 51, 44, 0, 42},
         {"NOW ADJR X", 51, 45, 0, 42},     {"NOW PK X", 55, 0, 52, 1},
         {"NOW PACKB X", 55, 0, 57, 1},     {"NOW UNPK X", 55, 0, 67, 1},
-        {"NOW UNPKB X", 55, 0, 147, 1},    {"NOW TRAN X", 54, 0, 0, 1},
-        {"NOW CVA X", 54, 0, 81, 1},       {"NOW CVE X", 54, 0, 21, 1},
+        // TRAN's source X is neither a field nor a literal: 7.
+        {"NOW UNPKB X", 55, 0, 147, 1},    {"NOW TRAN X", 54, 0, 0, 7},
+        {"NOW CVA X", 54, 0, 81, 7},       {"NOW CVE X", 54, 0, 21, 7},
         {"NOW CVB X", 55, 0, 73, 1},       {"NOW CVD X", 55, 0, 148, 1},
         {"NOW CVH X", 55, 0, 56, 1},
         {"NOW CVPC X", 55, 0, 0x43, 1},    // P read as D = 4, C = 3
