@@ -56,6 +56,7 @@ int  memicmp(const void* a, const void* b, std::int64_t n);  // compare n bytes 
 // (CF_DIRECT), and the loop then takes a quicker way to the same results.
 // With shortoff (files.h) set nothing is marked.
 void shortmarks(CMV* c);
+int  sfshort(CMV* c, CN* n);  // the file action of a READ or WRITE marked CNF_SHORT
 
 // Run-time positions and lengths (tvlsc.cpp)
 //

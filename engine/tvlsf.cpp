@@ -244,3 +244,36 @@ int tvlsf(CMV* c) {
     default:        errlogic(26001);
     }
 }
+
+// A READ or WRITE marked CNF_SHORT at preparation (no INTO or FROM
+// operand, no field list, no NEWBLK, no record area of the run): the
+// record request goes straight to the record layer, leaving what tvlsf,
+// sfread and sfwrite leave.
+int sfshort(CMV* c, CN* n) {
+    FFREC* f = n->file;
+    FFCB* fc = c->datfcb;
+    c->trace[2] = 'f';
+    std::memset(c->trace + 3, '.', 12);
+    fc->ffrec = f;
+    if (n->typ2 == OP_READ) {
+        c->trace[3] = 'r';
+        c->lastread = f;
+        char* p = cblfio(fc, F_READ, nullptr, 0);
+        if (!p) {
+            if (!failed(fc, f)) return ACT_EOF;
+            if (sigcaught()) return ACT_GO;
+            return sferr(537);
+        }
+        setcir(reinterpret_cast<unsigned char*>(p));
+        c->curlen = f->reclen;
+        setdl(c, f->reclen);
+        return ACT_GO;
+    }
+    c->trace[3] = 'w';
+    if (!cblfio(fc, F_WRITE, reinterpret_cast<char*>(c->currec), c->curlen)) return sferr(538);
+    if (f->dflags & DF_LASTTRNC) {
+        f->dflags &= ~DF_LASTTRNC;
+        setret(RC_WARN5);
+    }
+    return ACT_GO;
+}

@@ -770,6 +770,15 @@ bool directop(const CN* n) {
     return len == r->len && len > 0;
 }
 
+// Whether the action n is a READ or WRITE of the record in hand with
+// nothing around it: no TIMES, limit, INTO, FROM, field list, NEWBLK, key,
+// LRECL change, and the run has no record area.
+bool shortio(const CMV* c, const CN* n) {
+    if (!isaction(n) || (n->typ2 != OP_READ && n->typ2 != OP_WRITE) || !n->file || c->recarea) return false;
+    if (n->times || n->limit || n->fld1 || n->operands || (n->gkflags & CN_GK_LRECL)) return false;
+    return !(n->nflags & (CNF_NEWBLK | CNF_KEYED | CNF_COPY)) && !(n->opflags & CN_OPF_MULTI);
+}
+
 }  // namespace
 
 void shortmarks(CMV* c) {
@@ -778,6 +787,7 @@ void shortmarks(CMV* c) {
         for (FLD* f : {n->fld1, n->fld2, n->fld3, n->fld4, n->fldopt, n->fmlen})
             if (constop(c, f)) f->lflags |= FL_CONST;
         if (directop(n)) n->cflags |= CF_DIRECT;
+        if (shortio(c, n)) n->nflags |= CNF_SHORT;
     }
 }
 
@@ -915,6 +925,17 @@ int do_then(CMV* c) {
     CN* n = c->cncur;
     c->trace[1] = 't';
     c->curfile = n->file;
+    if ((n->nflags & CNF_SHORT) && startsw < 1) {  // a plain READ or WRITE
+        if (n->typ2 == OP_READ) {
+            cycreads++;
+            sinceread = 0;
+        }
+        n->cnt++;
+        int r = sfshort(c, n);
+        if (r == ACT_GO) c->cncur = n->tsucc;
+        else result(c, n, r);
+        return 0;
+    }
     if (n->times > 0 && n->typ2 != OP_CHANGE && !(n->rflags & CNR_REPEAT)) {
         n->repleft = n->times;
         n->rflags |= CNR_REPEAT;

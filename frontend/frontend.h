@@ -590,6 +590,9 @@ constexpr std::uint32_t CNF_PRIMARY = 0x4000;  // the node uses the primary inpu
 constexpr std::uint32_t CNF_CNTTEST = 0x8000;  // a counter test against a literal
 constexpr std::uint32_t CNF_SHARED1 = 0x10000; // fld1 belongs to the element before (a list)
 constexpr std::uint32_t CNF_COPY    = 0x20000; // the first-pass copy of START: owns no operand
+constexpr std::uint32_t CNF_SHORT   = 0x40000; // (set by run preparation) a plain READ or WRITE: no
+                                               // TIMES, limit, INTO, FROM, field list, NEWBLK, key,
+                                               // LRECL change or record area; do_then runs it directly
 
 // Conditions (tvlgi.cpp).
 int setelem3(CMV* c, TK* start);
