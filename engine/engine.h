@@ -104,3 +104,7 @@ long long date2dos(long long* result, const char* tmpl);     // the filled templ
 
 // Control, print and log actions (tvlsp.cpp): the codes of the other classes
 int  tvlsp(CMV* c);
+// Build a field list's value in area (length bytes): the bytes built, 0
+// when a field does not resolve, -1 when the list does not fit (then
+// CMV.flwask holds the bytes it needs).
+int  catflds(CMV* c, FLD* list, char* area, int length);
