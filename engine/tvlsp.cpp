@@ -208,9 +208,10 @@ int edfield(const FLD* f, int k, const char* pat, char* out, int w) {
             std::memcpy(&v, s, 8);
             return cbledtb(out, w, pat, v);
         case ED_PACK: return cvpc(out, w, pat, s, n, f->scale > 0 ? f->scale : 0);
-        case ED_FLT:
-            return cvfc(out, w, pat, s, n, f->lit == reinterpret_cast<const unsigned char*>(&f->fval) || !f->style
-                                               ? FD_STYL_NAT : f->style);
+        case ED_FLT: {  // a computed value is a native double; a field without style IEEE big-endian
+            const bool val = f->lit == reinterpret_cast<const unsigned char*>(&f->fval);
+            return cvfc(out, w, pat, s, n, val ? FD_STYL_NAT : f->style ? f->style : FD_STYL_BFP);
+        }
         case ED_TEXT:
         case ED_ZONED: {
             const int dec = rmvb(s, k == ED_ZONED ? n | CV_ZONED : n, txt);

@@ -41,6 +41,7 @@ TEST(tvlsa_list, Assignments) {
 
 TEST(tvlsa_list, EditedNumbers) {
     const std::string pk = kAZ + "\x12\x34\x5D", bin = kAZ + std::string("\x00\x01\x02", 3);
+    const std::string fl("\x40\x28\0\0\0\0\0\0", 8);
     tvt::actrows("list-num", {
         // -123.45: 4 decimals "-123.4500" (9) behind 10 blanks.
         {"packed, decimals", "POS 1 LEN 26 TYPE C = '=' POS 27 LEN 3 TYPE P SCALE 2 'Z'", pk,
@@ -53,6 +54,9 @@ TEST(tvlsa_list, EditedNumbers) {
          "12.5x  12.50" + sp(12) + bin.substr(24), 0, ""},
         {"pattern past the room", "POS 1 LEN 17 TYPE C = '=' POS 27 LEN 3 TYPE P SCALE 2", pk,
          "=" + sp(16) + pk.substr(17), 8, sum2("mod  (***01 RETCD=8***)")},
+        // 12.0 as an IEEE big-endian double: "+12.0000" behind 11 blanks.
+        {"float", "POS 1 LEN 21 TYPE C = '=' POS 22 LEN 8 TYPE F", kAZ.substr(0, 21) + fl,
+         "=" + sp(11) + "+12.0000 " + fl, 0, ""},
         {"not packed", "POS 10 LEN 15 TYPE C = '=' POS 1 LEN 3 TYPE P", pk,
          "ABCDEFGHI=" + std::string(14, '*') + pk.substr(24), 8, ""},
     }, "READ in.dat RECFM F LRECL 29", "WRITE out.dat RECFM F LRECL 29");
