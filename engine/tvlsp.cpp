@@ -5,12 +5,14 @@
 // their bitwise forms, LEFT, RIGHT, CENTRE), and tells the selection loop
 // how the walk goes on through its result code (ACT_* in engine.h).
 //
-// Exports: tvlsp (engine.h).
+// Exports: tvlsp, catflds (engine.h).
 // Called by: the selection loop, for the current node (CMV.cncur) of an
-// action whose code is of a class other than OC_FILE.
+// action whose code is of a class other than OC_FILE; catflds also by the
+// file actions (WRITE of a field list).
 // Calls: tvlsc (operands), tvlprt (the listing and the log), seterr and
 // tvlerr (message 513), errlogic (an operation code this module does not
-// execute: 27009).
+// execute: 27009), the editing routines (cbledtc, cbledtb, cvic, cvpc,
+// cvfc, cvch, rmvb, cvub) for numbers in field lists.
 //
 // Divisions: printing (destinations, operands, field lists, the print
 // call); record actions (MOVE and assignments, justification); the walk
@@ -45,6 +47,7 @@
 #include "files/files.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
+#include "runtime/runtime.h"
 
 #include <climits>
 #include <cstdint>
