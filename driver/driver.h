@@ -213,6 +213,9 @@ struct CMV {
     std::int32_t  retstmt;      // statement number that set the return code; 0 none
     std::int32_t  trmask;       // masks cut to 256 bytes
     std::int64_t  woff;         // write offset: bytes a WRITE skips at the front of its operand
+    unsigned char* flwa;        // field-list work area of WRITE (tag "flwa"), or null: the 528-byte common area serves
+    std::int64_t  flwalen;      // bytes of flwa
+    std::int64_t  flwask;       // bytes the last field list that did not fit needs (catflds)
     // Run-time positions and lengths (tvlsc.cpp).  The selection loop keeps
     // scanhit up to date (with deflen and curfile above); the rest is tvlsc's.
     unsigned char* scanhit;     // address of the last scan hit in the current record, or null

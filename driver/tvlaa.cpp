@@ -364,7 +364,8 @@ void geomset(CMV* c, FFREC* f) {
 
 // Release what preparation and the condition and file parsers made for
 // the run, after the summary: the operands the nodes own, the work area,
-// the data files' control block, then the statement chain.
+// the field-list work area of WRITE, the data files' control block, then
+// the statement chain.
 void aakill(CMV* c) {
     for (CN* n = c->cnhead; n; n = n->next) {
         if (n->nflags & CNF_COPY) continue;
@@ -376,6 +377,8 @@ void aakill(CMV* c) {
         fldkill(c, &n->fldopt);
     }
     if (c->worka) cblgcorf(c->gccb, &c->worka, "wrec");
+    if (c->flwa) cblgcorf(c->gccb, &c->flwa, "flwa");
+    c->flwalen = 0;
     c->currec = nullptr;
     c->worklen = c->curlen = 0;
     if (c->datfcb) cblgcorf(c->gccb, &c->datfcb, "ffc");

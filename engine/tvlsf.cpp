@@ -10,13 +10,18 @@
 // Called by: the selection loop (do_then) for the codes of class OC_FILE.
 // Calls: cblfio, tvlsc (record, INTO and time operands), setcir, setret,
 // atupdv (the default-length variable), seterr and tvlerr, fname_of (the
-// path UTIME touches), utime, mktime.
+// path UTIME touches), utime, mktime, catflds and cblgcore (field lists).
 //
 // READ INTO a field: the field is resolved in the work area, which becomes
 // the current record; the record read is copied there and the current
 // record runs to the end of the copy.  Example: READ A INTO P 1 then READ B
 // INTO P 81 with records "AAAA" and "BB" leave the work record
 // "AAAA" + 76 fill bytes + "BB", current length 82.
+//
+// WRITE of a field list (WRITE f 'X' POS 1 LEN 3): the record is built by
+// catflds in the 528-byte common area; a longer list gets the run's
+// field-list work area of the size it asks for, once, and a list longer
+// than that area later is message 618.
 //
 // Date template of UTIME, digits filled in order, separators skipped:
 //   "2024-02-29 13:05" -> "2024/02/29 13:05:00", year 2024.
@@ -99,16 +104,45 @@ int sfread(CMV* c, CN* n, FFREC* f, FFCB* fc) {
     return ACT_GO;
 }
 
+constexpr int kComLen = 528;  // bytes of the common area a field list is first built in
+
+// The record of a field list, in the run's field-list work area, or in
+// com (kComLen bytes) while the run has none.  A list that does not fit
+// the common area gets a work area of the size it asks for, kept for the
+// rest of the run, and is built again there; one that does not fit that
+// area either is -1 (message 618).  0 when a field does not resolve,
+// else the record's length, its address in *rec.
+std::int64_t listrec(CMV* c, FLD* list, unsigned char* com, unsigned char** rec) {
+    const bool had = c->flwa != nullptr;
+    unsigned char* area = had ? c->flwa : com;
+    int got = catflds(c, list, reinterpret_cast<char*>(area), had ? static_cast<int>(c->flwalen) : kComLen);
+    if (got < 0 && !had) {
+        c->flwalen = c->flwask;
+        c->flwa = static_cast<unsigned char*>(cblgcore(c->gccb, c->flwalen, 0, "flwa"));
+        area = c->flwa;
+        got = catflds(c, list, reinterpret_cast<char*>(area), static_cast<int>(c->flwalen));
+    }
+    *rec = area;
+    return got;
+}
+
 // WRITE, UPDATE, INSERT, DELETE.  A warning of the file layer about the
 // record (cut, or an insert or delete it cannot do) raises return code 5,
-// 8 for INSERT and DELETE.
+// 8 for INSERT and DELETE.  A record built from a field list is written
+// as built, with no write offset.
 int sfwrite(CMV* c, CN* n, FFREC* f, FFCB* fc) {
     c->trace[3] = 'w';
     int fn = n->typ2 == OP_WRITE ? F_WRITE : n->typ2 == OP_REPL ? F_UPDATE : n->typ2 == OP_INSERT ? F_INSERT : F_DELETE;
-    if (n->opflags & CN_OPF_MULTI) errlogic(26004);  // field lists are refused at analysis
+    unsigned char com[kComLen];
     unsigned char* a = c->currec;
     std::int64_t len = c->curlen;
-    if (FLD* op = recop(n); op && fn != F_DELETE) {
+    if (n->opflags & CN_OPF_MULTI) {
+        if (fn != F_DELETE) {
+            len = listrec(c, n->operands, com, &a);
+            if (len < 0) return sferr(618);
+            if (len == 0) return ACT_GO;
+        }
+    } else if (FLD* op = recop(n); op && fn != F_DELETE) {
         a = tvlsc(op);
         if (!a || op->litlen < 0) return ACT_GO;
         len = op->litlen;

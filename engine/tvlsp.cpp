@@ -5,12 +5,14 @@
 // their bitwise forms, LEFT, RIGHT, CENTRE), and tells the selection loop
 // how the walk goes on through its result code (ACT_* in engine.h).
 //
-// Exports: tvlsp (engine.h).
+// Exports: tvlsp, catflds (engine.h).
 // Called by: the selection loop, for the current node (CMV.cncur) of an
-// action whose code is of a class other than OC_FILE.
+// action whose code is of a class other than OC_FILE; catflds also by the
+// file actions (WRITE of a field list).
 // Calls: tvlsc (operands), tvlprt (the listing and the log), seterr and
 // tvlerr (message 513), errlogic (an operation code this module does not
-// execute: 27009).
+// execute: 27009), the editing routines (cbledtc, cbledtb, cvic, cvpc,
+// cvfc, cvch, rmvb, cvub) for numbers in field lists.
 //
 // Divisions: printing (destinations, operands, field lists, the print
 // call); record actions (MOVE and assignments, justification); the walk
@@ -31,15 +33,21 @@
 // An operand that reaches past the end of the record is clipped to the
 // bytes that exist, unlike the operands of other actions, which fail.
 //
-// Field list (several operands, PRINT A B C): the fields are resolved in
-// order and laid end to end in a 528-byte area on the stack; what does not
-// fit is cut and return code 5 raised.  For 'AB' and POS 3 LEN 2 of the
-// record "WXYZ" the area holds 41 42 59 5A ("ABYZ"), 4 bytes printed.
+// Field list (several operands: PRINT A B C, WRITE f A B, t = A B C):
+// catflds resolves the fields in order and lays them end to end in an
+// area; numbers are edited to text on the way (their own FMT pattern, else
+// a default by type).  PRINT builds in a 528-byte area on the stack; what
+// does not fit is cut and return code 5 raised.  For 'AB' and POS 3 LEN 2
+// of the record "WXYZ" the area holds 41 42 59 5A ("ABYZ"), 4 bytes
+// printed.  An assignment builds aside first (so that fields overlapping
+// the target are read as they stood), then moves the value in and pads
+// the target with the statement's fill.
 #include "engine/engine.h"
 #include "driver/driver.h"
 #include "files/files.h"
 #include "frontend/frontend.h"
 #include "report/report.h"
+#include "runtime/runtime.h"
 
 #include <climits>
 #include <cstdint>
@@ -77,25 +85,267 @@ FLD* fldlast(FLD* f) {
     return f;
 }
 
-// Lay the fields of the list from f end to end in area (kComLen bytes).
-// Returns the bytes laid, or -1 when a field does not resolve.  A list
-// longer than the area is cut to it with return code 5.
-long catflds(FLD* f, unsigned char* area) {
-    long used = 0;
-    bool cut = false;
-    for (; f; f = fldlast(f)->next) {
-        const unsigned char* a = tvlsc(f);
-        if (!a || f->litlen < 0) return -1;
-        long n = f->litlen;
-        if (n > kComLen - used) {
-            n = kComLen - used;
-            cut = true;
-        }
-        std::memcpy(area + used, a, static_cast<size_t>(n));
-        used += n;
+// Default edit patterns of numeric list fields: integers, and numbers
+// with decimal places (packed with a scale, float, numeric text).
+constexpr char kPatInt[] = "SS,SSS,SSS,SS9";
+constexpr char kPatDec[] = "SS,SSS,SSS,SS9.9999";
+constexpr char kPatHex[] = "XXXX,";  // non-numeric fields that carry a decimal pattern
+constexpr int kPatMax = 128;         // bytes of a pattern copied from a field, NUL included
+constexpr int kNumMax = 72;          // bytes of a number text, NUL included
+
+// How a list field goes into the area.  ORDER ED
+enum {
+    ED_COPY,   // copied as it is
+    ED_HEX,    // hexadecimal digits through the pattern (cvch)
+    ED_BIN,    // big-endian binary
+    ED_NAT,    // native 8-byte integer: pointer values, type 12
+    ED_PACK,   // packed decimal with the field's scale
+    ED_FLT,    // float of the field's style
+    ED_TEXT,   // character digits (a number text)
+    ED_ZONED,  // zoned decimal with the field's scale
+    ED_UPACK,  // unsigned packed with the field's scale
+};
+
+// The edit pattern a list field carries: its own FMT mask, else the mask
+// of the argument it stands for, else its declared variable's; copied
+// NUL-ended into buf.  Null when there is none (or it does not resolve).
+// *hex: the mask is a hexadecimal one.
+const char* ownpat(CMV* c, const FLD* f, char* buf, bool* hex) {
+    FLD* m = nullptr;
+    if (f->lflags & FL_FMT) m = f->sub;
+    else if (f->pkind == PK_ARGN && c->curarg && (c->curarg->lflags & FL_FMT)) m = c->curarg->sub;
+    else if (f->dcl && f->dcl->mask) m = f->dcl->mask;
+    if (!m) return nullptr;
+    const unsigned char* a = tvlsc(m);
+    if (!a || m->litlen < 1 || m->litlen >= kPatMax) return nullptr;
+    std::memcpy(buf, a, static_cast<std::size_t>(m->litlen));
+    buf[m->litlen] = '\0';
+    *hex = (m->pflags & FP_HEXMASK) != 0;
+    return buf;
+}
+
+// The way field f (resolved) goes into the area, and its pattern in *pat
+// (null for ED_COPY).  buf holds a copied pattern.
+int edkind(CMV* c, FLD* f, char* buf, const char** pat) {
+    bool hex = false;
+    const char* own = ownpat(c, f, buf, &hex);
+    *pat = own;
+    if (own && hex) return ED_HEX;
+    const bool dec = f->scale > 0;
+    if (f->lit == reinterpret_cast<unsigned char*>(&f->fval)) {  // a value computed as a double
+        if (!own) *pat = kPatDec;
+        return ED_FLT;
     }
-    if (cut) setret(5);
-    return used;
+    int kind = ED_COPY;
+    const char* dflt = nullptr;  // the type's default pattern, when it has one
+    switch (f->type) {
+        case FD_BIN: kind = ED_BIN, dflt = kPatInt; break;
+        case FD_PTR:
+        case FD_INT64: kind = ED_NAT, dflt = kPatInt; break;
+        case FD_PACKED: kind = ED_PACK, dflt = dec ? kPatDec : kPatInt; break;
+        case FD_FLOAT: kind = ED_FLT, dflt = kPatDec; break;
+        case FD_ZONED: kind = ED_ZONED; break;
+        case FD_UPACKED: kind = ED_UPACK; break;
+        case 0:
+        case FD_CHAR:
+            if (own || (f->dcl && (f->dcl->flags & DCL_NUM))) kind = ED_TEXT, dflt = kPatDec;
+            break;
+        default:  // other non-numeric types print a pattern's place in hexadecimal
+            if (own) {
+                *pat = kPatHex;
+                return ED_HEX;
+            }
+            break;
+    }
+    if (!own) *pat = dflt;
+    return *pat ? kind : ED_COPY;
+}
+
+// The places a hexadecimal pattern fills for n source bytes: the pattern
+// is used over and over until the 2n digits are placed.  A pattern
+// without X places none: its own length (the edit then fails).
+long long hexwidth(const char* pat, long long n) {
+    const long long pl = static_cast<long long>(std::strlen(pat));
+    long long xs = 0;  // digit places in one pass of the pattern
+    for (long long i = 0; i < pl; ++i) xs += pat[i] == 'X' || pat[i] == 'x';
+    if (xs == 0 || n <= 0) return xs == 0 ? pl : 0;
+    const long long d = 2 * n;
+    long long w = (d - 1) / xs * pl;  // whole passes before the last digit's
+    for (long long left = d - (d - 1) / xs * xs; left > 0; ++w)
+        if (pat[w % pl] == 'X' || pat[w % pl] == 'x') --left;
+    return w;
+}
+
+// Put a point before the last dec digits of the number text txt ("+" or
+// "-" and digits), with zeros ahead when the digits are fewer: "+5" with
+// 2 decimals becomes "+0.05".
+void pointat(char* txt, int dec) {
+    if (dec <= 0) return;
+    int nd = static_cast<int>(std::strlen(txt + 1));
+    if (nd + dec + 3 > kNumMax) return;
+    if (nd <= dec) {  // leading zeros: one before the point, the rest after
+        const int z = dec - nd + 1;
+        std::memmove(txt + 1 + z, txt + 1, static_cast<std::size_t>(nd) + 1);
+        std::memset(txt + 1, '0', static_cast<std::size_t>(z));
+        nd += z;
+    }
+    char* p = txt + 1 + nd - dec;
+    std::memmove(p + 1, p, static_cast<std::size_t>(dec) + 1);
+    *p = '.';
+}
+
+// Edit the resolved field f of kind k through pat into out (w bytes).
+// 0, or non-zero when the field does not edit.
+int edfield(const FLD* f, int k, const char* pat, char* out, int w) {
+    const char* s = reinterpret_cast<const char*>(f->lit);
+    const long long len = f->litlen;
+    if (len > CV_LENMASK) return 1;
+    const int n = static_cast<int>(len);
+    char txt[kNumMax];
+    long long v = 0;
+    switch (k) {
+        case ED_HEX: return cvch(out, w, pat, s, n);
+        case ED_BIN: return cvic(out, w, pat, s, n);
+        case ED_NAT:
+            if (n != 8) return 1;
+            std::memcpy(&v, s, 8);
+            return cbledtb(out, w, pat, v);
+        case ED_PACK: return cvpc(out, w, pat, s, n, f->scale > 0 ? f->scale : 0);
+        case ED_FLT: {  // a computed value is a native double; a field without style IEEE big-endian
+            const bool val = f->lit == reinterpret_cast<const unsigned char*>(&f->fval);
+            return cvfc(out, w, pat, s, n, val ? FD_STYL_NAT : f->style ? f->style : FD_STYL_BFP);
+        }
+        case ED_TEXT:
+        case ED_ZONED: {
+            const int dec = rmvb(s, k == ED_ZONED ? n | CV_ZONED : n, txt);
+            if (dec < 0) return 1;
+            pointat(txt, k == ED_ZONED ? f->scale : dec);
+            return cbledtc(out, w, pat, txt);
+        }
+        case ED_UPACK: {
+            if (cvub(&v, s, n) != 0) return 1;
+            char num[24];
+            const char* t = lonb2ch(num, sizeof num, v);
+            if (!t) return 1;
+            std::strcpy(txt, t);
+            pointat(txt, f->scale);
+            return cbledtc(out, w, pat, txt);
+        }
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+// Build the value of the field list that begins at list in area (length
+// bytes), cleared to X'00' first.  Each field (its terms taken together)
+// is resolved; a missing argument stands as its "*?*".  Numeric fields are
+// edited through their pattern (a pattern longer than the room left adds
+// nothing, a failed edit leaves "*" in its place: return code 8 both);
+// other fields are copied as far as there is room.  Results:
+//   > 0  the bytes built;
+//   0    a field did not resolve (nothing to use);
+//   -1   a field did not fit: the area is full, and c->flwask holds the
+//        bytes the whole list needs (the fields after it measured, not
+//        laid), for a caller that can offer a larger area.
+int catflds(CMV* c, FLD* list, char* area, int length) {
+    if (length > 0) std::memset(area, 0, static_cast<std::size_t>(length));
+    long long used = 0;  // bytes laid
+    long long need = 0;  // bytes the list needs, once a field did not fit
+    bool over = false;
+    char buf[kPatMax];
+    for (FLD* f = list; f; f = fldlast(f)->next) {
+        if (!tvlsc(f) && !(f->rtstat & SC_NOARG)) return 0;
+        if (!f->lit || f->litlen < 0) return 0;
+        const char* pat = nullptr;
+        const int k = edkind(c, f, buf, &pat);
+        const long long room = length - used;
+        if (k == ED_COPY) {
+            const long long n = f->litlen;
+            if (over) {
+                need += n;
+            } else if (n > room) {
+                std::memcpy(area + used, f->lit, static_cast<std::size_t>(room));
+                need = used + n;
+                used = length;
+                over = true;
+            } else {
+                std::memcpy(area + used, f->lit, static_cast<std::size_t>(n));
+                used += n;
+            }
+            continue;
+        }
+        const long long w = k == ED_HEX ? hexwidth(pat, f->litlen) : static_cast<long long>(std::strlen(pat));
+        if (over) {
+            need += w;
+        } else if (w > room) {
+            setret(RC_ACTION);
+        } else {
+            char* out = area + used;
+            if (edfield(f, k, pat, out, static_cast<int>(w)) != 0) {
+                std::memset(out, '*', static_cast<std::size_t>(w));
+                setret(RC_ACTION);
+            }
+            used += w;
+        }
+    }
+    if (!over) return static_cast<int>(used);
+    c->flwask = need < INT_MAX ? need : INT_MAX;
+    return -1;
+}
+
+namespace {
+
+// An assignment whose source is a field list: the value is built aside
+// (a 528-byte area on the stack, or the statement's kept block for a
+// longer target) and then moved into the target, the rest padded with
+// the statement's fill; the bitwise forms combine the target with it.  A
+// target without a length takes the length built.  A field that does not
+// resolve leaves the target alone.
+int listrun(CMV* c, CN* n) {
+    FLD* t = n->fld1;
+    FLD* s = n->fld2;
+    unsigned char com[kComLen];
+    unsigned char* area = com;
+    long long room = kComLen;
+    const bool own = t->lkind != PK_COMRG;  // the target has a length of its own
+    if (own) {
+        if (!tvlsc(t) || t->litlen < 0) return ACT_GO;
+        room = t->litlen;
+        if (room > INT_MAX) room = INT_MAX;
+        if (room > kComLen) {
+            if (n->worklen < room) {  // grows only for a longer target than before
+                cblgcorf(c->gccb, &n->work, "cnw");
+                n->work = static_cast<unsigned char*>(cblgcore(c->gccb, room, 0, "cnw"));
+                n->worklen = static_cast<std::int32_t>(room);
+            }
+            area = n->work;
+        }
+    }
+    int got = catflds(c, s, reinterpret_cast<char*>(area), static_cast<int>(room));
+    if (got == 0) return ACT_GO;
+    const long long m = got < 0 ? room : got;
+    if (!own) {  // the target's length is the value's
+        s->litlen = m;
+        if (!tvlsc(t) || t->litlen < 0) return ACT_GO;
+    }
+    unsigned char* ta = t->lit;
+    const long long tl = t->litlen;
+    const long long k = m < tl ? m : tl;
+    const auto fill = static_cast<unsigned char>(n->cfill);
+    const int op = n->sub;
+    if (op == BW_AND || op == BW_OR || op == BW_XOR) {
+        auto comb = [op](unsigned char a, unsigned char b) -> unsigned char {
+            return op == BW_AND ? a & b : op == BW_OR ? a | b : a ^ b;
+        };
+        for (long long i = 0; i < k; ++i) ta[i] = comb(ta[i], area[i]);
+        for (long long i = k; i < tl; ++i) ta[i] = comb(ta[i], fill);
+        return ACT_GO;
+    }
+    if (k > 0) std::memcpy(ta, area, static_cast<std::size_t>(k));
+    if (tl > k) std::memset(ta + k, fill, static_cast<std::size_t>(tl - k));
+    setlen(t, ta + tl, ta + k, 0);
+    return ACT_GO;
 }
 
 // PRINT, PLOG, LOG: print the operand (the whole current record when there
@@ -110,8 +360,13 @@ int prtrtn(CMV* c, CN* n) {
     if (!f) {
         data = c->currec;
         len = c->currec ? c->curlen : 0;
-    } else if (fldlast(f)->next) {
-        len = catflds(f, area);
+    } else if (fldlast(f)->next) {  // a field list: 0 when a field did not resolve
+        len = catflds(c, f, reinterpret_cast<char*>(area), kComLen);
+        if (len == 0) return ACT_GO;
+        if (len < 0) {  // cut to the area
+            len = kComLen;
+            setret(RC_WARN5);
+        }
         data = area;
         dflt = false;
     } else {
@@ -891,7 +1146,7 @@ int tvlsp(CMV* c) {
         case OP_PRINT:
         case OP_PLOG:
         case OP_LOG: return prtrtn(c, n);
-        case OP_ASSIGN: return moverun(n);
+        case OP_ASSIGN: return (n->opflags & CN_OPF_MULTI) ? listrun(c, n) : moverun(n);
         case OP_ALIGN: return adjrun(n);
         case OP_TRAN: return tranrun(c, n);
         case OP_CHOP: return choprun(c, n);

@@ -1092,9 +1092,10 @@ void call_opnds(CMV* c, CN* n) {
 }
 
 // The operands of the operations that take them: one field list.  A list
-// of several fields is built into one value at run time, which the
-// selection loop does not do yet: error 1 on the second field.  A system
-// command, CP and STACK need an operand with a length (error 95).
+// of several fields (CN_OPF_MULTI) is built into one value at run time
+// (catflds), which PRINT, PLOG, LOG, WRITE, UPDATE and INSERT print or
+// write; the others cannot take one yet: error 1 on the second field.  A
+// system command, CP and STACK need an operand with a length (error 95).
 void operands(CMV* c, CN* n, TK* word) {
     int op = n->typ2;
     bool group = (op >= OP_WRITE && op <= OP_INSERT) || op == OP_GOSUB || op == OP_CALL ||
@@ -1110,7 +1111,8 @@ void operands(CMV* c, CN* n, TK* word) {
     if (TK* second = firstdata(c); second && !c->errnum) {
         n->opflags |= CN_OPF_MULTI;
         fieldlist(c, &n->operands, AT_KIND_SEND, kAnyCount);
-        blame(c, second, 1);
+        bool built = (op >= OP_WRITE && op <= OP_INSERT) || (op >= OP_PRINT && op <= OP_LOG);
+        if (!built) blame(c, second, 1);
     }
     bool cmd = op == OP_CP || op == OP_SYS || op == OP_STACK;
     if (cmd && (!n->operands || n->operands->lkind == PK_END)) blame(c, first ? first : word, 95);

@@ -15,6 +15,7 @@
 //   MOVE 'AB' TO P 5 LEN 4      fld1 P 5 LEN 4, fld2 'AB'; becomes OP_ASSIGN, sub BW_NONE
 //   MOVE P 5 LEN 4 FROM 'AB'    the same
 //   P 5 LEN 4 = XOR X'FF'       OP_ASSIGN, sub BW_XOR
+//   P 1 LEN 9 = 'A' P 5 LEN 3   a field list: fld2 'A' chained to P 5 LEN 3, CN_OPF_MULTI
 //   LEFT P 1 LEN 9              OP_ALIGN: fld2 alone, justified in place
 // The other operations, and assignments or MOVEs with a numeric target,
 // are not built yet: error 1 with the operation word blamed.
@@ -132,23 +133,60 @@ void lenfix(CMV* c, CN* n, TK* word) {
 
 // A numeric operand: a numeric target is an arithmetic assignment, which
 // is not built (error 1); a numeric source into a character or untyped
-// target is error 219.  Untyped operands become character.
+// target is error 219 (not a field list's first field: the list's value
+// is text).  Untyped operands become character.
 void chartypes(CMV* c, CN* n, TK* word) {
     FLD* t = n->fld1;
     FLD* s = n->fld2;
     if (t && numtype(t->type)) blameat(c, word, 1);
-    else if (s && numtype(s->type)) blameat(c, word, 219);
+    else if (s && numtype(s->type) && !(n->opflags & CN_OPF_MULTI)) blameat(c, word, 219);  // a list is text
     if (t && !t->type) t->type = FD_CHAR;
     if (s && !s->type) s->type = FD_CHAR;
 }
 
-// The source may be followed only by TIMES or a stop-after count, which
-// the action part reads; anything else starts a field list, which is not
-// built: error 1 on its first word.
-void nolist(CMV* c) {
-    TK* t = firstdata(c);
-    if (!t || (dataword(t) && inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr))) return;
-    blameat(c, t, 1);
+// The words the action part reads anywhere in the statement (the repeat
+// and stop-after counts), when a number follows.
+bool countword(const TK* t) {
+    if (!dataword(t) || !inlist("TIMES,STOPAFT,STOP,S", t->text, t->len, nullptr)) return false;
+    if (t->len == 1) {  // S right after TYPE is a print type
+        const TK* b = before(t);
+        if (b && inlist("TYPE,TY", b->text, b->len, nullptr)) return false;
+    }
+    const TK* v = nextafter(t);
+    if (!v || !dataword(v)) return false;
+    for (int i = 0; i < v->len; ++i)
+        if (v->text[i] < '0' || v->text[i] > '9') return false;
+    return true;
+}
+
+// After the source of an assignment to a character, varying or untyped
+// target, the tokens left are a field list: its fields are appended to
+// the source's chain and the node is marked CN_OPF_MULTI, so that the
+// value is built from all of them at run time.  The repeat and stop-
+// after counts, which the action part reads later, are hidden from the
+// list while it is parsed.
+void catlist(CMV* c, CN* n) {
+    const int tt = n->fld1 ? n->fld1->type : 0;
+    if (tt && tt != FD_CHAR && tt != FD_NTS && tt != FD_VCHAR2 && tt != FD_VCHAR4) return;
+    TK* hide[4] = {};
+    int nh = 0;
+    for (TK* t = firstdata(c); t && nh < 4; t = const_cast<TK*>(nextafter(t)))
+        if (countword(t)) {
+            hide[nh++] = t;
+            hide[nh++] = const_cast<TK*>(nextafter(t));
+        }
+    for (int i = 0; i < nh; ++i) hide[i]->flags |= TK_USED;
+    tkc = firstdata(c);
+    if (tkc) {
+        std::uint8_t usekeep = c->atuse;
+        std::int8_t ixkeep = c->opndix;
+        c->atuse = AT_KIND_SEND;
+        c->opndix = 2;
+        if (fldmult(c, &n->fld2) > 0) n->opflags |= CN_OPF_MULTI;
+        c->atuse = usekeep;
+        c->opndix = ixkeep;
+    }
+    for (int i = 0; i < nh; ++i) hide[i]->flags &= ~TK_USED;
 }
 
 // MOVE and justification: the fill character (MOVE), TO or INTO anywhere
@@ -263,7 +301,8 @@ void assign(CMV* c, CN* n, TK* word) {
     smode |= spfx ? GK_FIELD | GK_POS2 | GK_POS : GK_NOL | GK_LENSHORT | GK_LIT | GK_AT | GK_POS;
     if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
     n->fld2->pflags |= FP_ATFORM | (spfx ? FP_PFX : 0);
-    nolist(c);
+    catlist(c, n);
+    if (c->errnum) return;
     chartypes(c, n, word);
     lenfix(c, n, word);
 }

@@ -1092,8 +1092,12 @@ int fldmultn(CMV* c, FLD** slot, int max) {
         ++n;
         while (*tail) tail = &(*tail)->next;
     }
+    // A list laid end to end as bytes (assignments, PRINT, PLOG, LOG, WRITE,
+    // UPDATE, INSERT) keeps its fields as record fields: its numbers are
+    // edited where they stand, not taken as values.
+    bool laid = opc == OP_ASSIGN || (opc >= OP_WRITE && opc <= OP_INSERT) || (opc >= kOpPrint && opc <= kOpLog);
     bool flt = false;  // over the whole chain, also the fields given before
-    for (FLD* f = *slot; f; f = f->next)
+    for (FLD* f = laid ? nullptr : *slot; f; f = f->next)
         if (f->type == FD_FLOAT || f->scale > 0) flt = true;
     if (flt)
         for (FLD* f = *slot; f; f = f->next) f->pflags |= FP_FLOAT;

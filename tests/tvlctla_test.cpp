@@ -431,7 +431,7 @@ TEST(tvlctla, ActionOperands) {
         {{"NOW PRINT P 5 LEN 3"}, 0, 1, false, false, PK_REC, 4, PK_REC, 3, nullptr},
         {{"NOW PRINT 'AB'"}, 0, 1, false, false, PK_LIT, 0, PK_REC, 2, "\x41\x42"},
         {{"NOW WRITE OUT FROM P 2,4"}, 0, 1, false, false, PK_REC, 1, PK_REC, 3, nullptr},
-        {{"NOW PRINT P 1 LEN 2 P 3 LEN 1"}, 1, 2, false, false, PK_REC, 0, PK_REC, 2, nullptr},
+        {{"NOW PRINT P 1 LEN 2 P 3 LEN 1"}, 0, 2, false, false, PK_REC, 0, PK_REC, 2, nullptr},
         {{"NOW PRINT 3"}, 42, 1, false, false, 0, 0, 0, 0, nullptr},
         {{"NOW LOG 'X' REPLY P 1 LEN 8"}, 1, 0, true, false, PK_REC, 0, PK_REC, 8, nullptr},
         {{"SUB1: A1 A2", "NOW PRINT A2"}, 0, 1, false, false, PK_ARGN, 0, PK_PCB, 0, nullptr},
