@@ -2,7 +2,8 @@
 // the classes other than file actions (optab.h) that steer the walk (GOTO,
 // GOTO GET, START, SUSP, EOJ, CANCEL), that print (PRINT, PLOG, LOG,
 // SPACE, LINE) and that change the record (MOVE and the assignments with
-// their bitwise forms, LEFT, RIGHT, CENTRE), and tells the selection loop
+// their bitwise forms, LEFT, RIGHT, CENTRE, TRAN, CHOP, CHANGE, GEN,
+// CVDATE; the arithmetic goes on to tvlsa), and tells the selection loop
 // how the walk goes on through its result code (ACT_* in engine.h).
 //
 // Exports: tvlsp, catflds (engine.h).
@@ -15,13 +16,16 @@
 // cvfc, cvch, rmvb, cvub) for numbers in field lists.
 //
 // Divisions: printing (destinations, operands, field lists, the print
-// call); record actions (MOVE and assignments, justification); the walk
-// (START and SUSP); the dispatcher.
+// call); record actions (MOVE and assignments, justification, TRAN, CHOP,
+// CHANGE, GEN, CVDATE); the walk (START and SUSP); the dispatcher.
 //
 // Record actions change the target (fld1; the source itself when none is
-// written) from the source (fld2) in place, with no area of their own: an
-// operand that does not resolve makes the action do nothing (return code
-// 8 is raised where it failed).
+// written) from the source (fld2): an operand that does not resolve makes
+// the action do nothing (return code 8 is raised where it failed).  Every
+// action but the plain MOVE reads its source as it stood before the
+// action, whatever the overlap; a text that must be kept aside goes into
+// 528 bytes on the stack, or into the statement's own block (CN.work)
+// when it is longer, grown only when a longer one comes.
 //
 // Print destinations, the listing control word of the statement:
 //   PRINT  listing               (PD_LIST)

@@ -6,19 +6,25 @@
 // Called by statement analysis.  Calls the tokenizer (inlist, tokdel,
 // tokt, tokbad), tvlgk for each operand, chkfill, valnnn and seterr.
 //
-// Built so far: MOVE, assignments to character targets and the bitwise
-// assignments, justification (LEFT, RIGHT, CENTRE).  The node's first
-// operand (fld1) is the target, the second (fld2) the source; a target
-// without length takes the source's (length kind 11), a source without
-// length the target's (kind 9).  cfill is the statement's FILL, a blank
-// when none is written.
+// One section per family: MOVE, assignments to character targets and the
+// bitwise assignments, justification (LEFT, RIGHT, CENTRE), TRAN, CHOP,
+// CHANGE, GEN, CVDATE, and ADD/SUB/MULT/DIV.  The node's first operand
+// (fld1) is the target, the second (fld2) the source, then fld3 and fld4
+// (TRAN's table or strings, CHANGE's strings, GEN's seed, the second
+// operand of arithmetic), fldopt (HITS, RANGE) and fmlen (MATCHLEN); a
+// target without length takes the source's (length kind 11), a source
+// without length the target's (kind 9).  cfill is the statement's FILL, a
+// blank when none is written.
 //   MOVE 'AB' TO P 5 LEN 4      fld1 P 5 LEN 4, fld2 'AB'; becomes OP_ASSIGN, sub BW_NONE
 //   MOVE P 5 LEN 4 FROM 'AB'    the same
 //   P 5 LEN 4 = XOR X'FF'       OP_ASSIGN, sub BW_XOR
 //   P 1 LEN 9 = 'A' P 5 LEN 3   a field list: fld2 'A' chained to P 5 LEN 3, CN_OPF_MULTI
 //   LEFT P 1 LEN 9              OP_ALIGN: fld2 alone, justified in place
-// The other operations, and assignments or MOVEs with a numeric target,
-// are not built yet: error 1 with the operation word blamed.
+//   CHANGE P 1 LEN 20 'A' 'XY'  fld2 the field, fld3 'A', fld4 'XY'
+//   CHANGE 'A' 'XY'             the same over the whole record (position 1, length kind 2)
+// Not built yet, error 1 with the operation word blamed: @-name and
+// special-name assignments, arithmetic assignments (a numeric target),
+// CMPRS and EXPAND, the CVxx conversions, XV.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"

@@ -91,6 +91,8 @@ TEST(tvlsa_move, Justification) {
 TEST(tvlsa_move, StatementErrors) {
     const std::vector<Row> rows = {
         {"no TO", "MOVE 'A' POS 1 LEN 2", kRec, "", 52, "*** ERROR 051 ***  TO or INTO missing in this statement"},
+        {"no source", "MOVE TO POS 1 LEN 2", kRec, "", 52,
+         "*** ERROR 005 ***  Required operand, label or keyword value is missing"},
         {"literal in place", "LEFT 'ABC'", kRec, "", 52, "*** ERROR 051 ***  TO or INTO missing in this statement"},
         {"literal target", "MOVE 'A' TO '5'", kRec, "", 52,
          "*** ERROR 059 ***  Operand cannot receive the result (literal or wrong length)"},
