@@ -20,6 +20,7 @@
 
 namespace {
 
+using bench::ctl;
 using bench::Med;
 
 unsigned long long g_seed = 0x9E3779B97F4A7C15ULL;
@@ -57,11 +58,6 @@ bool makedata(const std::string& dir, long mb, long* nrec) {
         std::fwrite(r, 1, 81, t);
     }
     return std::fclose(e) == 0 && std::fclose(t) == 0;
-}
-
-bool ctl(const std::string& dir, const char* name, const char* text) {
-    FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
-    return f && std::fputs(text, f) >= 0 && std::fclose(f) == 0;
 }
 
 void line(const char* what, long bytes, const Med& t, double ref) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -40,6 +41,12 @@ template <class F> Stats timed(int runs, F f) {
 inline long fsize(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+// Write text as the file dir/name (a control file); false on failure.
+inline bool ctl(const std::string& dir, const char* name, const char* text) {
+    std::FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
+    return f && std::fputs(text, f) >= 0 && std::fclose(f) == 0;
 }
 
 // One whole process: wall time, peak resident memory, exit status.

@@ -36,6 +36,7 @@ constexpr long kMiB = 1L << 20;
 
 using bench::fsize;
 using bench::Med;
+using bench::ctl;
 using bench::shell;
 
 // The plain C loops, each reading 1 MiB at a time: a copy; the selection
@@ -140,11 +141,6 @@ void line(const char* what, long bytes, long recs, const Med& t, double ref) {
     if (ref > 0) std::printf("  ref/this %5.2f", ref / t.secs);
     if (t.rc != 0) std::printf("  exit %d", t.rc);
     std::printf("\n");
-}
-
-bool ctl(const std::string& dir, const char* name, const char* text) {
-    FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
-    return f && std::fputs(text, f) >= 0 && std::fclose(f) == 0;
 }
 
 // One job: the torvale run first, then its references, in turn; the
