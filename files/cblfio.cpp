@@ -365,12 +365,14 @@ static const char* geometry(const CMV* c, FFREC* f) {
         const OPTB* o = c ? c->optp : nullptr;
         f->dflags |= (o && o->rdw) ? DF_RDW : DF_NORDW;
     }
-    f->aflags &= ~(AF_CTLZ | AF_FAST);
+    f->aflags &= ~(AF_CTLZ | AF_FAST | AF_FASTV);
     if (f->recfm == RF_LINE && f->eollen > 0 && !(f->dflags & (DF_RECFM | DF_KEEPCTLZ)))
         f->aflags |= AF_CTLZ;
     bool plain = f->recfm == RF_FIXED || (f->recfm == RF_LINE && (input ? !f->eol && f->eollen == 2 : f->eollen > 0));
-    if (plain && !shortoff && !(f->dflags & (DF_INSTREAM | DF_FILL | DF_DUMMY)) && f->tabw <= 0)
-        f->aflags |= AF_FAST;
+    bool var = f->recfm == RF_VAR || f->recfm == RF_V2 || f->recfm == RF_V3 || f->recfm == RF_MFV;
+    if ((plain || (var && input)) && !shortoff && !(f->dflags & (DF_INSTREAM | DF_FILL | DF_DUMMY)) &&
+        f->tabw <= 0)
+        f->aflags |= plain ? AF_FAST : AF_FASTV;
     return nullptr;
 }
 
@@ -1241,6 +1243,51 @@ static inline char* fastread(FFCB* fc, FFREC* f, char* rec, std::int64_t len) {
     return reinterpret_cast<char*>(p);
 }
 
+// The record path for variable records (AF_FASTV): a record whose
+// descriptor and data lie wholly in the buffer, inside its block when the
+// file has BDWs, with a regular descriptor.  It cuts as cutvar does; a
+// block descriptor due, the MFV header, anything irregular (so every
+// descriptor error text) returns null and the general read takes over.
+static inline char* fastvar(FFCB* fc, FFREC* f, char* rec, std::int64_t len) {
+    const unsigned char* p = f->buf + f->bufoff;
+    const std::int64_t u = f->unread;
+    if ((f->dflags & DF_RESYNC) || u <= 7 || u < f->dwlen) return nullptr;
+    std::int64_t n;
+    switch (f->recfm) {
+    case RF_VAR:
+        if (!(f->dflags & DF_NOBDW) && f->blklen == 0) return nullptr;  // a BDW comes first
+        if (p[2] != 0 || p[3] != 0) return nullptr;
+        n = be16(p);
+        if (n < 4 || n < f->keypos + f->keylen + ((f->dflags & DF_NORDW) ? 4 : 0) || n > f->lrecl) return nullptr;
+        break;
+    case RF_V2:  n = be16(p) + 2; break;
+    case RF_V3:  n = be16(p + 1) + 3; break;
+    default:     n = (static_cast<std::int64_t>(p[0] & 0x0F) << 8 | p[1]) + 2; break;  // RF_MFV
+    }
+    const std::int64_t padded = f->recfm == RF_MFV ? (n + 3) & ~std::int64_t{3} : n;
+    if (n > f->bufsize || padded > u || (f->blklen > 0 && f->blkused + n > f->blklen)) return nullptr;
+    const std::int64_t rba = f->foff - u;
+    if (f->recfm == RF_MFV && rba == 0) return nullptr;  // the file header
+    f->rba = rba;
+    f->bufoff += padded;
+    f->unread = u - padded;
+    if (f->blklen > 0) {
+        f->blkused += n;
+        if (f->blkused == f->blklen) f->blklen = f->blkused = 0;
+    }
+    if (f->dflags & DF_NORDW) {
+        p += f->dwlen;
+        n -= f->dwlen;
+    }
+    f->tabseen = 0;
+    f->rawlen = f->reclen = n;
+    f->reccnt++;
+    if (n > f->maxrec) f->maxrec = n;
+    tr(fc, 0, 'c');
+    if (rec && len > 0 && len >= n) return static_cast<char*>(std::memcpy(rec, p, static_cast<std::size_t>(n)));
+    return const_cast<char*>(reinterpret_cast<const char*>(p));
+}
+
 // The record path for writes of fixed records and lines that fit the
 // buffer whole; null leaves the record to the general write.
 static inline char* fastwrite(FFREC* f, char* rec, std::int64_t len) {
@@ -1282,6 +1329,8 @@ char* cblfio(FFCB* fc, int function, char* record, std::int64_t length) {
         if (function == F_READ && (f->mode & (FM_IN | FM_UPD))) {
             if (f->aflags & AF_FAST)
                 if (char* p = fastread(fc, f, record, length)) return p;
+            if (f->aflags & AF_FASTV)
+                if (char* p = fastvar(fc, f, record, length)) return p;
             return fio_read(fc, record, length);
         }
         if (function == F_WRITE) {

@@ -206,6 +206,7 @@ constexpr std::uint32_t AF_TABOK    = 0x4;   // a record with TABs may be handed
 constexpr std::uint32_t AF_CTLZ     = 0x8;   // drop a final control-Z (decided at open)
 constexpr std::uint32_t AF_EOLFIX   = 0x10;  // eol is the built-in LF, not an own copy
 constexpr std::uint32_t AF_FAST     = 0x20;  // fixed or plain line records: the short record path
+constexpr std::uint32_t AF_FASTV    = 0x40;  // variable records read: the short record path (reads only)
 
 constexpr std::int64_t FIO_IOBLK = 1 << 20;  // least buffer: reads and writes in 1 MiB
 
