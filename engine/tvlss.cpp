@@ -97,7 +97,18 @@ bool sigcaught() { return cmsigtot != sigbase; }
 
 void setdl(CMV* c, std::int64_t len) {
     c->deflen = len;
-    if (c->at_lrecl) atupdv(c->at_lrecl, len);
+    AT* a = c->at_lrecl;
+    if (!a) return;
+    if ((a->kind & (AT_KIND_PTR | AT_KIND_RECPTR | AT_KIND_WORD4)) || len < 0 || len > c->curlen) {
+        atupdv(a, len);
+        return;
+    }
+    // What atupdv leaves for a plain or bounded value in range: the state,
+    // the value (and the last one accepted), the 8-byte mirror word.
+    a->state = AT_STATE_NOVAL | AT_STATE_SET;
+    if (a->kind & AT_KIND_BOUNDED) a->lastok = len;
+    a->value = len;
+    if (a->link) std::memcpy(reinterpret_cast<char*>(c) + a->link, &len, 8);
 }
 
 // The work record: its first 528 bytes set to the fill byte, current,

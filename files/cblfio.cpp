@@ -603,8 +603,7 @@ static Cut cutfix(FFCB* fc, Piece& r) {
 // Where the processor has AVX2 (asked once per run) 32 bytes are looked at
 // a step while 32 remain, then 16 at a time.
 #if defined(TORVALE_AVX2)
-__attribute__((target("avx2"))) static std::int64_t crlf32(const unsigned char* p, std::int64_t lim,
-                                                           std::int64_t* from) {
+__attribute__((target("avx2"))) static std::int64_t crlf32(const unsigned char* p, std::int64_t lim) {
     const __m256i lf = _mm256_set1_epi8('\n'), cr = _mm256_set1_epi8('\r');
     std::int64_t i = 0;
     for (; i + 32 <= lim; i += 32) {
@@ -613,7 +612,15 @@ __attribute__((target("avx2"))) static std::int64_t crlf32(const unsigned char* 
             _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr))));
         if (m) return i + __builtin_ctz(m);
     }
-    *from = i;
+    const __m128i lf16 = _mm_set1_epi8('\n'), cr16 = _mm_set1_epi8('\r');
+    for (; i < lim; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf16), _mm_cmpeq_epi8(v, cr16))));
+        if (m) {
+            std::int64_t k = i + __builtin_ctz(m);
+            return k < lim ? k : -1;
+        }
+    }
     return -1;
 }
 static const bool haveavx2 = [] {
@@ -623,16 +630,12 @@ static const bool haveavx2 = [] {
 #endif
 
 static std::int64_t findcrlf(const unsigned char* p, std::int64_t lim) {
-#if defined(__SSE2__)
-    std::int64_t i = 0;
 #if defined(TORVALE_AVX2)
-    if (haveavx2 && lim >= 32) {
-        std::int64_t k = crlf32(p, lim, &i);
-        if (k >= 0) return k;
-    }
+    if (haveavx2) return crlf32(p, lim);
 #endif
+#if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    for (; i < lim; i += 16) {
+    for (std::int64_t i = 0; i < lim; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
         if (m) {
