@@ -1097,6 +1097,24 @@ int cvdtrun(CMV* c, CN* n) {
 }
 
 // ---------------------------------------------------------------------------
+// CVxx conversions
+// ---------------------------------------------------------------------------
+
+int cvxxrun(CMV* c, CN* n) {
+    c->prt.selid = n->selid;
+    errlogic(27009);
+}
+
+// ---------------------------------------------------------------------------
+// @-name and special-name assignments
+// ---------------------------------------------------------------------------
+
+int atrun(CMV* c, CN* n) {
+    c->prt.selid = n->selid;
+    errlogic(27009);
+}
+
+// ---------------------------------------------------------------------------
 // The walk
 // ---------------------------------------------------------------------------
 
@@ -1162,6 +1180,9 @@ int tvlsp(CMV* c) {
         case OP_SUB:
         case OP_MULT:
         case OP_DIV: return tvlsa(c);
+        case OP_CONV: return cvxxrun(c, n);
+        case OP_ATSET:
+        case OP_SPECIAL: return atrun(c, n);
         default: break;
     }
     c->prt.selid = n->selid;

@@ -1170,6 +1170,25 @@ void arithargs(CMV* c, CN* n, int type, TK* word) {
     arlenchk(c, n, word);
 }
 
+// ---------------------------------------------------------------------------
+// CVxx conversions, PACK, UNPK (55)
+// ---------------------------------------------------------------------------
+
+void convargs(CMV* c, CN* n, TK* word) {
+    (void)n;
+    blameat(c, word, 1);
+}
+
+// ---------------------------------------------------------------------------
+// @-name and special-name assignments (40, 41)
+// ---------------------------------------------------------------------------
+
+void atargs(CMV* c, CN* n, int type, TK* word) {
+    (void)n;
+    (void)type;
+    blameat(c, word, 1);
+}
+
 }  // namespace
 
 // "STOPAFT", "STOP" or "S" followed by a number, anywhere in the
@@ -1217,6 +1236,9 @@ int tvlga(CMV* c, int type) {
         case OP_SUB:
         case OP_MULT:
         case OP_DIV: arithargs(c, n, type, word); break;
+        case OP_CONV: convargs(c, n, word); break;
+        case OP_ATSET:
+        case OP_SPECIAL: atargs(c, n, type, word); break;
         default: blameat(c, word, 1); break;
     }
     return c->errnum;
