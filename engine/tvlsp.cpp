@@ -250,13 +250,16 @@ int edfield(const FLD* f, int k, const char* pat, char* out, int w) {
 //   > 0  the bytes built;
 //   0    a field did not resolve (nothing to use);
 //   -1   a field did not fit: the area is full, and c->flwask holds the
-//        bytes the whole list needs (the fields after it measured, not
-//        laid), for a caller that can offer a larger area.
+//        bytes the whole list needs (every field measured, edited ones
+//        skipped for want of room included), for a caller that can offer
+//        a larger area.  A cut list raises nothing for the patterns it
+//        skipped: they are part of the cut, and a larger area lays them.
 int catflds(CMV* c, FLD* list, char* area, int length) {
     if (length > 0) std::memset(area, 0, static_cast<std::size_t>(length));
     long long used = 0;  // bytes laid
-    long long need = 0;  // bytes the list needs, once a field did not fit
+    long long need = 0;  // bytes the whole list needs
     bool over = false;
+    bool skip = false;   // a pattern was longer than the room left
     char buf[kPatMax];
     for (FLD* f = list; f; f = fldlast(f)->next) {
         if (!tvlsc(f) && !(f->rtstat & SC_NOARG)) return 0;
@@ -266,11 +269,10 @@ int catflds(CMV* c, FLD* list, char* area, int length) {
         const long long room = length - used;
         if (k == ED_COPY) {
             const long long n = f->litlen;
-            if (over) {
-                need += n;
-            } else if (n > room) {
+            need += n;
+            if (over) continue;
+            if (n > room) {
                 std::memcpy(area + used, f->lit, static_cast<std::size_t>(room));
-                need = used + n;
                 used = length;
                 over = true;
             } else {
@@ -280,10 +282,10 @@ int catflds(CMV* c, FLD* list, char* area, int length) {
             continue;
         }
         const long long w = k == ED_HEX ? hexwidth(pat, f->litlen) : static_cast<long long>(std::strlen(pat));
-        if (over) {
-            need += w;
-        } else if (w > room) {
-            setret(RC_ACTION);
+        need += w;
+        if (over) continue;
+        if (w > room) {
+            skip = true;
         } else {
             char* out = area + used;
             if (edfield(f, k, pat, out, static_cast<int>(w)) != 0) {
@@ -293,7 +295,10 @@ int catflds(CMV* c, FLD* list, char* area, int length) {
             used += w;
         }
     }
-    if (!over) return static_cast<int>(used);
+    if (!over) {
+        if (skip) setret(RC_ACTION);
+        return static_cast<int>(used);
+    }
     c->flwask = need < INT_MAX ? need : INT_MAX;
     return -1;
 }
@@ -544,10 +549,13 @@ int adjrun(CN* n) {
 //     no byte is read after it was written.  A target that starts inside
 //     its source, to its right, would read bytes it has translated
 //     already: it is done from the end back, a stack block at a time.
-//   - Two strings (fld3 from, fld4 to): the source is copied to the
-//     target, then cbltran replaces each byte found in the from-string by
-//     the byte at the same place of the to-string, over the shorter of the
-//     two strings.
+//   - Two strings (fld3 from, fld4 to): each source byte found in the
+//     from-string becomes the byte at the same place of the to-string
+//     (its first place when it stands twice), over the shorter of the two
+//     strings; other bytes are copied.  The strings may lie in the target:
+//     they are read into a 256-byte table first, and the table pass
+//     above does the rest, so neither strings nor source are read after
+//     a byte of them was written.
 
 constexpr long kTrChunk = 512;  // bytes translated per step of the backward pass
 constexpr long long kTabLen = 256;  // bytes of a translation table: one per byte value
@@ -592,11 +600,10 @@ int tranrun(CMV* c, CN* n) {
     if (!fa || !ta || from->litlen < 0 || to->litlen < 0) return ACT_GO;
     const long long k = from->litlen < to->litlen ? from->litlen : to->litlen;
     if (m <= 0) return ACT_GO;
-    if (t->lit != s->lit) std::memmove(t->lit, s->lit, static_cast<std::size_t>(m));
-    if (k > 0)  // cbltran reads a length below 1 as NUL-terminated: never pass one
-        cbltran(reinterpret_cast<char*>(t->lit), static_cast<int>(m > INT_MAX ? INT_MAX : m),
-                static_cast<int>(k > INT_MAX ? INT_MAX : k), reinterpret_cast<const char*>(fa),
-                reinterpret_cast<const char*>(ta));
+    unsigned char tab[kTabLen];
+    for (int b = 0; b < kTabLen; ++b) tab[b] = static_cast<unsigned char>(b);
+    for (long long i = k - 1; i >= 0; --i) tab[fa[i]] = ta[i];  // from the end: the first place wins
+    trtab(t->lit, s->lit, m, tab);
     return ACT_GO;
 }
 

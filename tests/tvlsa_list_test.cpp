@@ -83,4 +83,12 @@ TEST(tvlsa_list, PrintAndWrite) {
          a + "\n", a + a, 44,
          "     (SEL----3)   *** SELECTION TIME ERROR 618 ***   Field list does not fit the enlarged work area"},
     }, "READ in.dat EOL LF", "");
+    // 300 + 220 bytes, then packed +258 edited (14 bytes, no room left in 528),
+    // then 10 bytes that overflow: the area asked for holds all 544.
+    const std::string e = std::string("\x25\x8C") + a.substr(2);
+    tvt::actrows("list-wr544", {
+        {"edited field in the enlarged area",
+         "WRITE out.dat RECFM U EOL NONE POS 1 LEN 300 POS 1 LEN 220 POS 1 LEN 2 TYPE P POS 1 LEN 10", e + "\n",
+         e + e.substr(0, 220) + sp(10) + "+258" + e.substr(0, 10), 0, ""},
+    }, "READ in.dat EOL LF", "");
 }

@@ -47,6 +47,8 @@ TEST(tvlsa_tran, Tables) {
         {"two strings", "TRAN P 1 LEN 10 'aba' 'xyz'", "abcabcabca", "xycxycxycx", 0, sum2("tran")},
         {"strings into target", "TRAN P 1 LEN 4 'ab' 'AB' INTO P 7 LEN 4", kLow, "abcdefABcd", 0, ""},
         {"strings, right overlap", "TRAN P 1 LEN 5 TO P 2 LEN 5 'a' 'A'", kLow, "aAbcdeghij", 0, ""},
+        // Strings P 1 'ab', P 3 'xy' and source 'abxy' read before P 2 on is written: xyxy.
+        {"strings in the target", "TRAN P 1 LEN 4 P 1 LEN 2 P 3 LEN 2 TO P 2 LEN 4", "abxyqqqqqq", "axyxyqqqqq", 0, ""},
         {"past the record", "TRAN P 8 LEN 5 UPPER", kLow, kLow, 8, sum2("tran (***01 RETCD=8***)")},
     };
     tvt::actrows("tran-e2e", rows);
