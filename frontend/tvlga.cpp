@@ -1198,7 +1198,7 @@ void arithargs(CMV* c, CN* n, int type, TK* word) {
 // Whether the code is a pair the conversion action converts: the
 // driver's own rows, and what the generic routine takes (packed to
 // packed, text to text, an 8-byte integer to packed).  The action's
-// switch holds the same set (grep CVXX-CODES).
+// switch has a case for each driver row (grep CVXX-CODES).
 bool cvknown(int code) {
     switch (code) {  // CVXX-CODES
     case 0x23: case 0x29: case 0x34: case 0x74: case 0x36: case 0x76: case 0x38: case 0x78:

@@ -48,6 +48,7 @@ TEST(tvlsa_cv, DriverRows) {
         {"binary widened", "CVBB POS 1 LEN 2 TO POS 3 LEN 4", b("\xFF\xFE", 2) + "........", b("\xFF\xFE\xFF\xFF\xFF\xFE", 6) + "....", 0, ""},
         {"number to binary", "CVBB 1000 TO POS 1 LEN 2", "..........", b("\x03\xE8", 2) + "........", 0, sum2("cvbb")},
         {"number to text", "CVBC 42 TO POS 1 LEN 3", "..........", "042.......", 0, sum2("cvbc")},
+        {"number to packed", "CVBP 123 TO POS 1 LEN 2", "..........", b("\x12\x3C", 2) + "........", 0, sum2("cvbp")},
         {"packed to packed", "CVPP POS 1 LEN 2 TO POS 3 LEN 3", kP, b("\x12\x3D\x00\x12\x3D", 5) + ".....", 0, ""},
         {"text re-edited by mask", "CVCC POS 1 LEN 3 TO POS 4 FMT '--9.9'", "-12.......", "-12-12.0..", 0, ""},
         // Without a mask the target's content is the pattern: no sign place.
@@ -71,4 +72,14 @@ TEST(tvlsa_cv, StatementErrors) {
         {"pair without routine", "CVPF POS 1 LEN 2 TO POS 3 LEN 4", kP, "", 52, e1},
     };
     tvt::actrows("cv-err", rows);
+}
+
+// A 300-byte source that its target overlaps is read as it stood.
+TEST(tvlsa_cv, LongOverlap) {
+    const std::string in = std::string(300, 'A') + std::string(400, '.');
+    std::string out = "A";
+    for (int i = 0; i < 300; ++i) out += "41";
+    out += std::string(99, '.');
+    tvt::actrows("cv-long", {{"long overlap", "CVCH POS 1 LEN 300 TO POS 2 LEN 600", in, out, 0, ""}},
+                 "READ in.dat RECFM F LRECL 700", "WRITE out.dat RECFM F LRECL 700");
 }
