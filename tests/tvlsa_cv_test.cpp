@@ -29,6 +29,7 @@ TEST(tvlsa_cv, DriverRows) {
         // 9.99 to one decimal rounds to 10.0: digits 100, sign C.
         {"rounding", "CVCP POS 1 LEN 4 TO POS 5 LEN 2 SCALE 1", "9.99......", b("9.99\x10\x0C", 6) + "....", 0, ""},
         {"zoned to packed", "CVZP POS 1 LEN 3 TO POS 4 LEN 2", "12L.......", b("12L\x12\x3D", 5) + ".....", 0, ""},
+        {"EBCDIC zoned", "CVZP POS 1 LEN 3 TO POS 4 LEN 2", "\xF1\xF2\xD3.......", b("\xF1\xF2\xD3\x12\x3D", 5) + ".....", 0, ""},
         {"text to float", "CVCF POS 1 LEN 4 TO POS 5 LEN 4", "-2.5......", b("-2.5\xC0\x20\x00\x00", 8) + "..", 0, ""},
         {"zoned to float", "CVZF POS 1 LEN 3 TO POS 4 LEN 4", "12L.......", b("12L\xC2\xF6\x00\x00", 7) + "...", 0, ""},
         {"text to hex, derived", "CVH POS 1 LEN 2 TO POS 3", "AB........", "AB4142....", 0, sum2("cvch")},
@@ -54,7 +55,7 @@ TEST(tvlsa_cv, DriverRows) {
         // Without a mask the target's content is the pattern: no sign place.
         {"text re-edited by content", "CVCC POS 1 LEN 3 TO POS 4 LEN 4", "-129999...", "-120012...", 0, ""},
         // 123 does not fit 2 digits; the mask past the end fails the target.
-        {"overflow", "CVPC POS 1 LEN 2 TO POS 3 LEN 2", kP, b("\x12\x3D", 2) + "**......", 8, ""},
+        {"overflow", "CVPC POS 1 LEN 2 TO POS 3 LEN 2", kP, b("\x12\x3D", 2) + "**......", 8, sum2("cvpc (***01 RETCD=8***)")},
         {"mask past the record", "CVPC POS 1 LEN 2 TO POS 5 FMT '---9.99'", kP, kP, 8, ""},
     };
     tvt::actrows("cv-e2e", rows);
