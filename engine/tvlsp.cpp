@@ -1106,10 +1106,191 @@ int cvdtrun(CMV* c, CN* n) {
 // ---------------------------------------------------------------------------
 // CVxx conversions
 // ---------------------------------------------------------------------------
+//
+// The target (fld1) receives the source (fld2) converted by the pair of
+// types in the statement's code (CN.arg, source x 16 + target): one
+// routine per row below, the generic cblcv for packed to packed, text to
+// text (re-edited) and an 8-byte integer to packed.  Analysis lets no
+// other code through.
+//   0x23 0xC3  8-byte integer to text (cvbc, cvlc)
+//   0x29 0xC9  8-byte integer to binary (cvbi, cvli)
+//   0x34 0x74  text or zoned to packed, the target's decimals (cvcp)
+//   0x36 0x76  text or zoned to float, the target's style (cvcf)
+//   0x38 0x78  bytes to hexadecimal text (cvch)
+//   0x39 0x79  text or zoned to binary (cvci)
+//   0x43 0x47  packed to text or zoned, the source's decimals (cvpc)
+//   0x49       packed to binary, the source's decimals dropped (cvpi)
+//   0x63 0x67  float to text or zoned (cvfc)
+//   0x64       float to a double, then packed (cvfp)
+//   0x66       float to float (cvff)
+//   0x83 0x87  hexadecimal text to bytes (cvhc)
+//   0x93 0x97  binary to text or zoned (cvic)
+//   0x94       binary to packed, the target's decimals (cvip)
+//   0x99       binary to binary (cvii)
+// Text outputs go through the target's FMT mask (or its declared
+// variable's); a text target of length 1 takes the mask's length, and is
+// resolved with it, so that a mask past the record end fails the target.
+// Without a mask the default edit is all 9, a negative number
+// overpunching its last digit: X'123D' into 4 bytes is "012L".  A mask
+// on a text-to-text pair is its pattern; without one the target's
+// present content is (cblcv).  A source that overlaps the target is
+// copied aside first: to 256 bytes on the stack, longer ones into the
+// statement's kept block (CN.work).  A routine that fails raises return
+// code 8; a text target it could not produce holds "*".
 
+constexpr int kCvAside = 256;  // bytes of a source copied aside on the stack
+constexpr int kCvPat = 256;    // longest pattern taken from a field, NUL included
+
+// The NUL-ended pattern of target t: its FMT mask (a literal as it is,
+// a field copied into buf), else its declared variable's.  Null when
+// there is none; *bad when the mask does not resolve or is too long.
+const char* cvpat(FLD* t, char* buf, bool* bad) {
+    FLD* m = (t->lflags & FL_FMT) ? t->sub : t->dcl ? t->dcl->mask : nullptr;
+    *bad = false;
+    if (!m) return nullptr;
+    if (m->pkind == PK_LIT && (m->pflags & FP_LIT400)) return reinterpret_cast<const char*>(m->lit);
+    const unsigned char* a = tvlsc(m);
+    if (!a || m->litlen < 1 || m->litlen >= kCvPat) {
+        *bad = true;
+        return nullptr;
+    }
+    std::memcpy(buf, a, static_cast<std::size_t>(m->litlen));
+    buf[m->litlen] = '\0';
+    return buf;
+}
+
+// The places a hexadecimal pattern lays out for n source bytes (used
+// over and over until the 2n digits are placed); 1 when it has no X.
+long long cvhexlen(const char* pat, long long n) {
+    const long long pl = static_cast<long long>(std::strlen(pat));
+    long long xs = 0;
+    for (long long i = 0; i < pl; ++i) xs += pat[i] == 'X' || pat[i] == 'x';
+    if (!xs) return 1;
+    long long w = 0;
+    for (long long left = 2 * n; left > 0; ++w) left -= pat[w % pl] == 'X' || pat[w % pl] == 'x';
+    return w;
+}
+
+// Text or zoned number text re-edited through a pattern: the digits and
+// sign (rmvb), the point before the decimals (a zoned field's scale, a
+// text's own point), then the edit.  0, or non-zero with "*" in out.
+int cvreedit(char* out, int len, const char* pat, const char* s, int sl, bool zoned, int scale) {
+    char txt[kNumMax];
+    const int dec = rmvb(s, zoned ? sl | CV_ZONED : sl, txt);
+    if (dec < 0) {
+        std::memset(out, '*', static_cast<std::size_t>(len));
+        return 1;
+    }
+    pointat(txt, zoned ? scale : dec);
+    return cbledtc(out, len, pat, txt);
+}
+
+// One conversion of the resolved source (sa, sl) into the resolved
+// target (ta, tl) by code; the routine's status.
+int cvcall(int code, const FLD* t, char* ta, int tl, const FLD* s, const char* sa, int sl, const char* pat) {
+    const int zf = (code >> 4) == FD_ZONED ? CV_ZONED : 0;  // a zoned source is read by nibbles
+    const int tsc = t->scale > 0 ? t->scale : 0;
+    const int ssc = s->scale > 0 ? s->scale : 0;
+    long long v = 0;
+    if ((code >> 4) == FD_PTR || (code >> 4) == FD_INT64) {
+        if (sl != 8) return 1;
+        std::memcpy(&v, sa, 8);
+    }
+    switch (code) {  // CVXX-CODES
+        case 0x23: return cvbc(ta, tl, pat, v);
+        case 0xC3: return cvlc(ta, tl, pat, static_cast<long>(v));
+        case 0x29: return cvbi(ta, tl, v);
+        case 0xC9: return cvli(ta, tl, static_cast<long>(v));
+        case 0x34:
+        case 0x74: return sl > CV_LENMASK ? 1 : cvcp(ta, tl, tsc, sa, sl | zf);
+        case 0x36:
+        case 0x76: return sl > CV_LENMASK ? 1 : cvcf(ta, tl, t->style, sa, sl | zf);
+        case 0x38:
+        case 0x78: return cvch(ta, tl, pat, sa, sl);
+        case 0x39:
+        case 0x79: return sl > CV_LENMASK ? 1 : cvci(ta, tl, sa, sl | zf);
+        case 0x43:
+        case 0x47: return cvpc(ta, tl, pat, sa, sl, ssc);
+        case 0x49: return cvpi(ta, tl, sa, sl, ssc);
+        case 0x63:
+        case 0x67: return cvfc(ta, tl, pat, sa, sl, s->style);
+        case 0x64: {
+            char d[8];
+            double x;
+            if (int rc = cvff(d, 8, FD_STYL_NAT, sa, sl, s->style)) return rc;
+            std::memcpy(&x, d, 8);
+            return cvfp(ta, tl, tsc, x);
+        }
+        case 0x66: return cvff(ta, tl, t->style, sa, sl, s->style);
+        case 0x83:
+        case 0x87: return cvhc(ta, tl, sa, sl);
+        case 0x93:
+        case 0x97: return cvic(ta, tl, pat, sa, sl);
+        case 0x94: return cvip(ta, tl, tsc, sa, sl);
+        case 0x99: return cvii(ta, tl, sa, sl);
+        case 0x33:
+        case 0x37:
+        case 0x73:
+        case 0x77:
+            if (pat && sl <= CV_LENMASK) return cvreedit(ta, tl, pat, sa, sl, zf != 0, ssc);
+            break;
+        default: break;
+    }
+    return cblcv(ta, tl, code & 15, sa, sl, code >> 4);
+}
+
+// Resolve, keep an overlapping source aside, convert.  0; -1 when an
+// operand did not resolve; else the routine's status (text targets that
+// could not be produced hold "*").
+int cvxx(CMV* c, CN* n) {
+    FLD* t = n->fld1;
+    FLD* s = n->fld2;
+    if (!t || !s) return -1;
+    const unsigned char* sa = tvlsc(s);
+    if (!sa || s->litlen < 0) return -1;
+    const int code = n->arg;
+    const int tt = code & 15;
+    const bool text = tt == FD_CHAR || tt == FD_ZONED || tt == FD_HEX;
+    char pbuf[kCvPat];
+    bool bad = false;
+    const char* pat = text ? cvpat(t, pbuf, &bad) : nullptr;
+    if (bad) return -1;
+    const long long keep = t->len;
+    if (pat && t->lkind == PK_REC && t->len == 1)  // widened to the mask, and placed again
+        t->len = tt == FD_HEX ? cvhexlen(pat, s->litlen) : static_cast<long long>(std::strlen(pat));
+    unsigned char* ta = tvlsc(t);
+    t->len = keep;
+    if (!ta || t->litlen < 0) return -1;
+    const long long tl = t->litlen, sl = s->litlen;
+    if (tl > INT_MAX || sl > INT_MAX) {
+        if (text) std::memset(ta, '*', static_cast<std::size_t>(tl));
+        return 1;
+    }
+    unsigned char aside[kCvAside];
+    const U t0 = reinterpret_cast<U>(ta), s0 = reinterpret_cast<U>(sa);
+    if (sl > 0 && tl > 0 && t0 < s0 + static_cast<U>(sl) && s0 < t0 + static_cast<U>(tl)) {
+        unsigned char* area = aside;
+        if (sl > kCvAside) {
+            if (n->worklen < sl) {  // grows only for a longer source than before
+                cblgcorf(c->gccb, &n->work, "cnw");
+                n->work = static_cast<unsigned char*>(cblgcore(c->gccb, sl, 0, "cnw"));
+                n->worklen = static_cast<std::int32_t>(sl);
+            }
+            area = n->work;
+        }
+        std::memcpy(area, sa, static_cast<std::size_t>(sl));
+        sa = area;
+    }
+    return cvcall(code, t, reinterpret_cast<char*>(ta), static_cast<int>(tl), s, reinterpret_cast<const char*>(sa),
+                  static_cast<int>(sl), pat);
+}
+
+// CVxx: a failed conversion raises return code 8 (an operand that did not
+// resolve has been counted where it failed).
 int cvxxrun(CMV* c, CN* n) {
-    c->prt.selid = n->selid;
-    errlogic(27009);
+    const int rc = cvxx(c, n);
+    if (rc != 0 && rc != -1) setret(RC_ACTION);
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------

@@ -1173,10 +1173,162 @@ void arithargs(CMV* c, CN* n, int type, TK* word) {
 // ---------------------------------------------------------------------------
 // CVxx conversions, PACK, UNPK (55)
 // ---------------------------------------------------------------------------
+//
+// The operation word gave the code (CN.arg): source type x 16 + target
+// type (CVPC 0x43, CVB 0x49, CVD 0x94, CVH 0x38, PACK 0x34, PACKB 0x39,
+// UNPK 0x43, UNPKB 0x93).  The words:
+//   CVxy source TO target [FMT mask] [INTO n]
+//   CVxy INTO target source
+// fld1 the target, fld2 the source.  An operand without a written TYPE
+// takes its type from the code (floats the run's default style); one
+// with a TYPE keeps it, and so does a number or @-name value source (an
+// 8-byte integer, type 2), and the code is made again from the two
+// types.  INTO and a bare number after a TO target is the target's
+// length.  A target without length is an error (59) but for hexadecimal
+// text out of bytes (0x38, 0x78: two places a byte, or as many as the
+// hexadecimal mask lays out) and bytes out of hexadecimal text (0x83,
+// 0x87: half the source's length); a source without length is error 69.
+// A mask gives a text target of length 1 the mask's length when the
+// action runs.  A pair that no routine converts is error 1.
+//   CVPC POS 1 LEN 3 TO POS 5 LEN 6          0x43, packed into 6 digits
+//   CVCP POS 1 LEN 5 TO POS 7 LEN 3 SCALE 2  0x34, two decimals
+//   CVBB 1000 TO POS 1 LEN 2                 0x29, the number into binary
+//   CVCH POS 1 LEN 2 TO POS 3                0x38, target length 4
+
+// Whether the code is a pair the conversion action converts: the
+// driver's own rows, and what the generic routine takes (packed to
+// packed, text to text, an 8-byte integer to packed).  The action's
+// switch has a case for each driver row (grep CVXX-CODES).
+bool cvknown(int code) {
+    switch (code) {  // CVXX-CODES
+    case 0x23: case 0x29: case 0x34: case 0x74: case 0x36: case 0x76: case 0x38: case 0x78:
+    case 0x39: case 0x79: case 0x43: case 0x47: case 0x49: case 0x63: case 0x67: case 0x64:
+    case 0x66: case 0x83: case 0x87: case 0x93: case 0x97: case 0x94: case 0x99: case 0xC3:
+    case 0xC9:
+    case 0x44: case 0x33: case 0x37: case 0x73: case 0x77: case 0x24: case 0xC4: return true;
+    default: return false;
+    }
+}
+
+// The length an operand has at analysis (a literal's bytes, a plain
+// written length), or -1.
+long long cvfixed(const FLD* f) {
+    if (f->pkind == PK_LIT && (f->pflags & FP_LIT400)) return f->litlen;
+    if (f->lkind == PK_REC && !(f->lflags & FL_MORE) && !(f->pflags & FP_MORE)) return f->len;
+    return -1;
+}
+
+// Whether the target's length is only the 1 an FMT mask gave it.
+bool cvmasklen(const FLD* t) {
+    return (t->lflags & FL_FMT) && (t->lflags & FL_DECL) && !t->dcl && t->lkind == PK_REC && t->len == 1;
+}
+
+// The places a hexadecimal mask lays out for n bytes: the mask is used
+// over and over until the 2n digits are placed ("XX," for 3 bytes:
+// "C1,00,FF", 8).  0 when the mask has no X.
+long long cvhexw(const FLD* m, long long n) {
+    if (!m || !(m->pflags & FP_LIT400) || m->litlen < 1) return 0;
+    long long xs = 0;  // digit places in one pass of the mask
+    for (long long i = 0; i < m->litlen; ++i) xs += m->lit[i] == 'X';
+    if (!xs) return 0;
+    long long w = 0;
+    for (long long left = 2 * n; left > 0; ++w) left -= m->lit[w % m->litlen] == 'X';
+    return w;
+}
+
+// The type an operand keeps (written with TYPE, or a value source), else
+// the code's.
+int cvtype(const FLD* f, int code, bool source) {
+    if (f->pflags & FP_TYPED) return f->type;
+    if (source && (f->type == FD_PTR || f->type == FD_INT64 || ((f->pflags & FP_LIT400) && (f->pflags & FP_NUM))))
+        return f->type;
+    return code;
+}
+
+// The length of a target written without one; 0 when none follows
+// from the source.
+long long cvderive(int code, const FLD* t, const FLD* s) {
+    const long long sl = cvfixed(s);
+    if (sl < 1 || !s->lkind) return 0;
+    if (code == 0x38 || code == 0x78) return (t->lflags & FL_FMT) ? cvhexw(t->sub, sl) : 2 * sl;
+    if (code == 0x83 || code == 0x87) return sl / 2 > 0 ? sl / 2 : 1;
+    return 0;
+}
 
 void convargs(CMV* c, CN* n, TK* word) {
-    (void)n;
-    blameat(c, word, 1);
+    constexpr long kBase = GK_FMT | GK_STYLE | GK_TYPE | GK_QLIT;
+    constexpr long kField = GK_LENNEXT | GK_NOL | GK_LENSHORT | GK_AT | GK_FIELD | GK_POS2 | GK_POS;
+    deftype(c);
+    TK* kw = kwany(c, "TO");
+    const bool to = kw != nullptr;
+    if (!kw) kw = kwany(c, "INTO");
+    if (!kw) {
+        blameat(c, word, 51);
+        return;
+    }
+    bool pfx = prefix();
+    if (operand(c, &n->fld1, (kBase & ~GK_QLIT) | kField, AT_KIND_RECV, 1)) return;
+    FLD* t = n->fld1;
+    if (pfx) t->pflags |= FP_PFX;
+    if (to)  // INTO and a bare number: the target's length
+        for (TK* k = firstdata(c); k; k = const_cast<TK*>(nextafter(k))) {
+            const TK* v = nextafter(k);
+            if (!dataword(k) || !inlist("INTO", k->text, k->len, nullptr) || !v || !dataword(v) ||
+                v->text[0] < '0' || v->text[0] > '9')
+                continue;
+            tkc = k;
+            tokdel();
+            long len = valnnn(c);
+            if (len < 0) return;
+            if (len == 0) {
+                blameat(c, word, 59);
+                return;
+            }
+            t->lkind = PK_REC, t->len = len, t->lflags &= ~FL_DECL;
+            break;
+        }
+    tkc = firstdata(c);
+    if (!tkc) {
+        blameat(c, word, 5);
+        return;
+    }
+    long smode = kBase | GK_AT | GK_FROM | GK_POS2;
+    bool spfx = false;
+    if (tokt("FR,FROM")) smode = kBase | kField;
+    else if ((spfx = prefix())) smode = kBase | kField;
+    // A number or @-name value is a source where the target or the source
+    // holds a number (CVBC @P TO ... shows a pointer's value).
+    const int code0 = n->arg;
+    if (numtype(code0 & 15) || numtype(code0 >> 4)) smode |= GK_NUMLIT | GK_VALUE;
+    if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
+    FLD* s = n->fld2;
+    if (spfx) s->pflags |= FP_PFX;
+    const int tt = cvtype(t, code0 & 15, false);
+    const int st = cvtype(s, code0 >> 4, true);
+    const int code = st * 16 + tt;
+    t->type = tt;
+    s->type = st;
+    for (FLD* f : {t, s}) {
+        if (f->type == FD_FLOAT && !f->style) f->style = c->optp && c->optp->deffp ? c->optp->deffp : FD_STYL_BFP;
+        if (f->scale < 0) f->scale = 0;
+    }
+    n->arg = code;
+    if (!cvknown(code)) {
+        blameat(c, word, 1);
+        return;
+    }
+    const bool text = tt == FD_CHAR || tt == FD_ZONED || tt == FD_HEX;
+    if (cvmasklen(t) && !text) t->lkind = 0, t->len = 0, t->lflags &= ~FL_DECL;  // a mask gives no length here
+    if (!t->lkind || ((code == 0x38 || code == 0x78) && cvmasklen(t))) {
+        if (long long d = cvderive(code, t, s)) {
+            t->lkind = PK_REC, t->len = d, t->lflags &= ~FL_DECL;
+        } else if (!t->lkind) {
+            const bool hex = code == 0x38 || code == 0x78 || code == 0x83 || code == 0x87;
+            blameat(c, word, hex && !s->lkind ? 69 : 59);
+            return;
+        }
+    }
+    if (!s->lkind) blameat(c, word, 69);
 }
 
 // ---------------------------------------------------------------------------

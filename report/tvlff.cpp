@@ -177,6 +177,24 @@ void newline(SUMS* s, const CN* n, long long total) {
 // Operations, file columns and warnings
 // ---------------------------------------------------------------------------
 
+// The name of a conversion: "cv" and a letter for the source and the
+// target type of its code (source x 16 + target), counted from "a" for 1,
+// with packed, zoned, binary and native integer shown as p, z, b and b
+// (0x43 "cvpc", 0x29 "cvbb").
+const char* cvname(int code, char* out) {
+    auto letter = [](int type) -> char {
+        switch (type) {
+            case 4: return 'p';
+            case 7: return 'z';
+            case 9:
+            case 12: return 'b';
+            default: return static_cast<char>('a' + type - 1);
+        }
+    };
+    out[0] = 'c', out[1] = 'v', out[2] = letter((code >> 4) & 15), out[3] = letter(code & 15), out[4] = '\0';
+    return out;
+}
+
 // The operation of an action node; in operation and statement-detail
 // mode with its detail (label, alignment, bitwise operator).
 void sm_set_op(SUMS* s, const CN* n) {
@@ -195,6 +213,8 @@ void sm_set_op(SUMS* s, const CN* n) {
     if (n->typ2 == OP_RETURN && n->typ1 == CN_NOW) op = "=ret= ";
     if (n->typ2 == OP_ALIGN && s->level >= 2)
         op = n->sub == AL_CENTRE ? "centre" : n->sub == AL_LEFT ? "left" : n->sub == AL_RIGHT ? "right" : op;
+    char cvn[8];
+    if (n->typ2 == OP_CONV && s->level >= 2) op = cvname(n->arg, cvn);
     if (n->typ2 == OP_ASSIGN && s->level >= 2)
         op = n->sub == BW_AND ? "AND" : n->sub == BW_OR ? "OR " : n->sub == BW_XOR ? "XOR" : op;
     std::snprintf(name, sizeof name, "%-7s", op);

@@ -72,16 +72,17 @@ TEST(tvlctla, OperationWordsGiveKindAndCode) {
         {"NOW 'a b'", 24, 0, 0, 0},        {"NOW @A=1", 40, 0, 0, 1},
         // Justification's source X is no quoted literal: 42.
         {"NOW CENTRE X", 51, 43, 0, 42},   {"NOW LEFT X", 51, 44, 0, 42},
-        {"NOW ADJR X", 51, 45, 0, 42},     {"NOW PK X", 55, 0, 52, 1},
-        {"NOW PACKB X", 55, 0, 57, 1},     {"NOW UNPK X", 55, 0, 67, 1},
+        {"NOW ADJR X", 51, 45, 0, 42},     {"NOW PK X", 55, 0, 52, 51},
+        {"NOW PACKB X", 55, 0, 57, 51},    {"NOW UNPK X", 55, 0, 67, 51},
         // TRAN's source X is neither a field nor a literal: 7.
-        {"NOW UNPKB X", 55, 0, 147, 1},    {"NOW TRAN X", 54, 0, 0, 7},
+        {"NOW UNPKB X", 55, 0, 147, 51},   {"NOW TRAN X", 54, 0, 0, 7},
         {"NOW CVA X", 54, 0, 81, 7},       {"NOW CVE X", 54, 0, 21, 7},
-        {"NOW CVB X", 55, 0, 73, 1},       {"NOW CVD X", 55, 0, 148, 1},
-        {"NOW CVH X", 55, 0, 56, 1},
-        {"NOW CVPC X", 55, 0, 0x43, 1},    // P read as D = 4, C = 3
-        {"NOW CVZB X", 55, 0, 0x79, 1},    // Z read as G = 7, B as I = 9
-        {"NOW CVFA X", 55, 0, 0x61, 1},    // F = 6, A = 1
+        // Conversions need TO or INTO: 51.
+        {"NOW CVB X", 55, 0, 73, 51},      {"NOW CVD X", 55, 0, 148, 51},
+        {"NOW CVH X", 55, 0, 56, 51},
+        {"NOW CVPC X", 55, 0, 0x43, 51},   // P read as D = 4, C = 3
+        {"NOW CVZB X", 55, 0, 0x79, 51},   // Z read as G = 7, B as I = 9
+        {"NOW CVFA X", 55, 0, 0x61, 51},   // F = 6, A = 1
         {"NOW DO X", 59, 0, 0, 1},         {"NOW RETURN", 60, 0, 0, 1},
         {"NOW GOTO BOF", 61, 0, 0, 1},     {"NOW GOTO X", 62, 0, 0, 0},
         {"NOW GO TO X", 62, 0, 0, 0},      {"NOW GOTO END", 62, 0, 0, 0},
