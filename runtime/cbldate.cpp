@@ -281,6 +281,18 @@ bool cvd_DT(char* out, int outlen, long long day, long long secs) {
     return true;
 }
 
+// The time of day secs added to the clock value that out (8 bytes,
+// big-endian) already holds, the clock value of a date; false when out is
+// shorter.
+bool cvd_NT(char* out, int outlen, long long secs) {
+    if (outlen < 8) return false;
+    unsigned long long u = 0;
+    for (int i = 0; i < 8; ++i) u = u << 8 | static_cast<unsigned char>(out[i]);
+    u += static_cast<unsigned long long>(secs * kClockSecond);
+    for (int i = 7; i >= 0; --i, u >>= 8) out[i] = static_cast<char>(u & 0xFF);
+    return true;
+}
+
 // Today as yyyymmdd and the seconds since midnight, local time.
 int cvd_Nx(long long* secs) {
     time_t now = time(nullptr);
@@ -349,7 +361,7 @@ int cvdate(char* out, int outlen, const char* in, int inlen, int styles, int typ
     case DATE_N: {
         long long secs;
         ii = cvd_Nx(&secs);
-        if (so == DATE_T) return cvd_DT(out, outlen, cvd_iD(ii), secs) ? 1 : 0;
+        if (so == DATE_T) return cvd_NT(out, outlen, secs) ? 1 : 0;
         break;
     }
     default: ii = date_in(in, inlen, si, ti); break;

@@ -99,7 +99,8 @@ constexpr int DF_SHORT = 2;  // the mask is longer than the output: its start wr
 // FD_UPACKED) carry the input in the low 4 bits and the output in the high
 // 4 bits.  1 on success; 0 for an input that is not a valid date (nothing
 // written), an output that cannot hold the result, or a mask or block
-// longer than the output (its start written).
+// longer than the output (its start written).  Now into a clock value
+// adds the time of day to the clock value of a date the output holds.
 int cvdate(char* out, int outlen, const char* in, int inlen, int styles, int types,
            const char* mask);
 // Format the date yyyymmdd through the NUL-terminated mask (at most 256

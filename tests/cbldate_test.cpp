@@ -199,8 +199,9 @@ TEST(cvdate, NowIsAValidDate) {
     long long ii = 0;
     for (char c : std::string_view(out, 8)) ii = ii * 10 + (c - '0');
     EXPECT_TRUE(validatI(ii)) << ii;
-    // now as a clock value: whole days plus the time of day
+    // today's clock value plus the time of day: still today
     char t[8];
+    ASSERT_EQ(1, cvdate(t, 8, out, 8, sty(DATE_I, DATE_T), sty(C, B), nullptr));
     ASSERT_EQ(1, cvdate(t, 8, nullptr, 0, sty(DATE_N, DATE_T), sty(C, B), nullptr));
     char back[8];
     ASSERT_EQ(1, cvdate(back, 8, t, 8, sty(DATE_T, DATE_I), sty(B, C), nullptr));

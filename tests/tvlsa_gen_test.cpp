@@ -64,6 +64,9 @@ TEST(tvlsa_gen, Cvdate) {
         {"I to D, zero-padded", "CVDATE TO POS 1 LEN 6 STYLE D FROM POS 1 LEN 8", kD, "04635904XX", 0, ""},
         // Day 46359: (46359 - 1) x 21093750 = X'E3AD3D7624' in 5 bytes, 3 zero bytes.
         {"I to T", "CVDATE TO POS 1 LEN 8 STYLE T FROM POS 1 LEN 8", kD, "\xe3\xad\x3d\x76\x24\0\0\0XX"s, 0, ""},
+        // The time of day (under a day) added to 2026-12-04 00:00 keeps the date.
+        {"now into T", "CVDATE TO POS 1 LEN 8 STYLE T FROM NOW\nCVDATE TO POS 1 LEN 8 FROM POS 1 LEN 8 STYLE T",
+         "\xe3\xad\x3d\x76\x24\0\0\0XX"s, kD, 0, ""},
         {"T to I", "CVDATE TO POS 1 LEN 8 FROM POS 1 LEN 8 STYLE T", "\xe3\xad\x3d\x76\x24\0\0\0XX"s, kD, 0, ""},
         {"A to I", "CVDATE TO POS 1 LEN 8 FROM POS 1 LEN 8 STYLE A", "12042026XX", kD, 0, ""},
         // DEC becomes 12; ddmmyy 251226: 26 below 50 is 2026.
