@@ -3,7 +3,8 @@
 // GOTO GET, START, SUSP, EOJ, CANCEL), that print (PRINT, PLOG, LOG,
 // SPACE, LINE) and that change the record (MOVE and the assignments with
 // their bitwise forms, LEFT, RIGHT, CENTRE, TRAN, CHOP, CHANGE, GEN,
-// CVDATE; the arithmetic goes on to tvlsa), and tells the selection loop
+// CVDATE, the CVxx conversions; the arithmetic goes on to tvlsa), and
+// tells the selection loop
 // how the walk goes on through its result code (ACT_* in engine.h).
 //
 // Exports: tvlsp, catflds (engine.h).
@@ -17,7 +18,7 @@
 //
 // Divisions: printing (destinations, operands, field lists, the print
 // call); record actions (MOVE and assignments, justification, TRAN, CHOP,
-// CHANGE, GEN, CVDATE); the walk (START and SUSP); the dispatcher.
+// CHANGE, GEN, CVDATE, CVxx); the walk (START and SUSP); the dispatcher.
 //
 // Record actions change the target (fld1; the source itself when none is
 // written) from the source (fld2): an operand that does not resolve makes

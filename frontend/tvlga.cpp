@@ -8,7 +8,7 @@
 //
 // One section per family: MOVE, assignments to character targets and the
 // bitwise assignments, justification (LEFT, RIGHT, CENTRE), TRAN, CHOP,
-// CHANGE, GEN, CVDATE, and ADD/SUB/MULT/DIV.  The node's first operand
+// CHANGE, GEN, CVDATE, ADD/SUB/MULT/DIV, and the CVxx conversions.  The node's first operand
 // (fld1) is the target, the second (fld2) the source, then fld3 and fld4
 // (TRAN's table or strings, CHANGE's strings, GEN's seed, the second
 // operand of arithmetic), fldopt (HITS, RANGE) and fmlen (MATCHLEN); a
@@ -24,7 +24,7 @@
 //   CHANGE 'A' 'XY'             the same over the whole record (position 1, length kind 2)
 // Not built yet, error 1 with the operation word blamed: @-name and
 // special-name assignments, arithmetic assignments (a numeric target),
-// CMPRS and EXPAND, the CVxx conversions, XV.
+// CMPRS and EXPAND, XV.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
