@@ -4,8 +4,8 @@
 // SPACE, LINE) and that change the record (MOVE and the assignments with
 // their bitwise forms, LEFT, RIGHT, CENTRE, TRAN, CHOP, CHANGE, GEN,
 // CVDATE, the CVxx conversions; the arithmetic goes on to tvlsa), and
-// tells the selection loop
-// how the walk goes on through its result code (ACT_* in engine.h).
+// tells the selection loop how the walk goes on through its result code
+// (ACT_* in engine.h).
 //
 // Exports: tvlsp, catflds (engine.h).
 // Called by: the selection loop, for the current node (CMV.cncur) of an
