@@ -63,6 +63,20 @@ namespace {
 constexpr int kComLen = 528;  // bytes of the area a field list is built in
 constexpr int kAsaMax = 133;  // longest line an ASA print takes by default
 
+// The statement's kept block (CN.work, tag "cnw") with room for len
+// bytes: made, or made again larger, only when a longer text comes than
+// before, so that records never allocate once it is big enough.  Null
+// when len is beyond a block's size.
+unsigned char* keptblk(CMV* c, CN* n, long long len) {
+    if (len >= INT32_MAX) return nullptr;
+    if (n->worklen < len) {
+        cblgcorf(c->gccb, &n->work, "cnw");
+        n->work = static_cast<unsigned char*>(cblgcore(c->gccb, static_cast<long>(len), 0, "cnw"));
+        n->worklen = static_cast<std::int32_t>(len);
+    }
+    return n->work;
+}
+
 // ---------------------------------------------------------------------------
 // Printing
 // ---------------------------------------------------------------------------
@@ -323,14 +337,7 @@ int listrun(CMV* c, CN* n) {
         if (!tvlsc(t) || t->litlen < 0) return ACT_GO;
         room = t->litlen;
         if (room > INT_MAX) room = INT_MAX;
-        if (room > kComLen) {
-            if (n->worklen < room) {  // grows only for a longer target than before
-                cblgcorf(c->gccb, &n->work, "cnw");
-                n->work = static_cast<unsigned char*>(cblgcore(c->gccb, room, 0, "cnw"));
-                n->worklen = static_cast<std::int32_t>(room);
-            }
-            area = n->work;
-        }
+        if (room > kComLen && !(area = keptblk(c, n, room))) return setret(RC_ACTION), ACT_GO;
     }
     int got = catflds(c, s, reinterpret_cast<char*>(area), static_cast<int>(room));
     if (got == 0) return ACT_GO;
@@ -705,15 +712,7 @@ int choprun(CMV* c, CN* n) {
     const long long len = s->litlen;
     unsigned char area[kComLen];
     unsigned char* copy = area;
-    if (len > kComLen) {
-        if (n->worklen < len) {
-            if (len > INT_MAX) return setret(RC_ACTION), ACT_GO;
-            if (n->work) cblgcorf(c->gccb, reinterpret_cast<void**>(&n->work), "cnw");
-            n->work = static_cast<unsigned char*>(cblgcore(c->gccb, static_cast<long>(len), 0, "cnw"));
-            n->worklen = static_cast<std::int32_t>(len);
-        }
-        copy = n->work;
-    }
+    if (len > kComLen && !(copy = keptblk(c, n, len))) return setret(RC_ACTION), ACT_GO;
     if (len > 0) std::memcpy(copy, sa, static_cast<std::size_t>(len));
     if (chopit(copy, len, n->fld1, static_cast<unsigned char>(n->cfill))) setret(RC_ACTION);
     return ACT_GO;
@@ -775,14 +774,7 @@ bool chgover(const unsigned char* p, long long pl, const unsigned char* a, long 
 // bytes) when it is large enough, else the statement's kept block, made
 // larger when it is too small.  Null when len is beyond a block's size.
 unsigned char* chgarea(CMV* c, CN* n, unsigned char* com, long long len) {
-    if (len <= kChgCom) return com;
-    if (len >= INT32_MAX) return nullptr;
-    if (n->worklen < len + 1) {
-        if (n->work) cblgcorf(c->gccb, &n->work, "cnw");
-        n->work = static_cast<unsigned char*>(cblgcore(c->gccb, len + 1, 0, "cnw"));
-        n->worklen = static_cast<std::int32_t>(len + 1);
-    }
-    return n->work;
+    return len <= kChgCom ? com : keptblk(c, n, len + 1);
 }
 
 // Store v into the result operand f by its type (setbin; an unsigned
@@ -1271,14 +1263,7 @@ int cvxx(CMV* c, CN* n) {
     const U t0 = reinterpret_cast<U>(ta), s0 = reinterpret_cast<U>(sa);
     if (sl > 0 && tl > 0 && t0 < s0 + static_cast<U>(sl) && s0 < t0 + static_cast<U>(tl)) {
         unsigned char* area = aside;
-        if (sl > kCvAside) {
-            if (n->worklen < sl) {  // grows only for a longer source than before
-                cblgcorf(c->gccb, &n->work, "cnw");
-                n->work = static_cast<unsigned char*>(cblgcore(c->gccb, sl, 0, "cnw"));
-                n->worklen = static_cast<std::int32_t>(sl);
-            }
-            area = n->work;
-        }
+        if (sl > kCvAside && !(area = keptblk(c, n, sl))) return 1;
         std::memcpy(area, sa, static_cast<std::size_t>(sl));
         sa = area;
     }
