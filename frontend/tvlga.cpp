@@ -22,9 +22,8 @@
 //   LEFT P 1 LEN 9              OP_ALIGN: fld2 alone, justified in place
 //   CHANGE P 1 LEN 20 'A' 'XY'  fld2 the field, fld3 'A', fld4 'XY'
 //   CHANGE 'A' 'XY'             the same over the whole record (position 1, length kind 2)
-// Not built yet, error 1 with the operation word blamed: @-name and
-// special-name assignments, arithmetic assignments (a numeric target),
-// CMPRS and EXPAND, the CVxx conversions, XV.
+// Not built yet, error 1 with the operation word blamed: CMPRS and
+// EXPAND, the CVxx conversions, XV, a bitwise assignment to a number.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
@@ -139,8 +138,8 @@ void lenfix(CMV* c, CN* n, TK* word) {
 
 void arassign(CMV* c, CN* n, TK* word);  // the arithmetic section
 
-// A numeric operand: a numeric target is an arithmetic assignment, which
-// is not built (error 1); a numeric source into a character or untyped
+// A numeric operand: a numeric target (arithmetic assignments go to
+// arassign before this) is error 1; a numeric source into a character or untyped
 // target is error 219 (not a field list's first field: the list's value
 // is text).  Untyped operands become character.
 void chartypes(CMV* c, CN* n, TK* word) {
@@ -1306,9 +1305,10 @@ int sartn(CMV* c) {
 }
 
 // Arguments of the operations 40 to 58 and 84.  MOVE (49), assignments to
-// character targets (50) and justification (51) are built; the others, and
-// an assignment or MOVE whose target is numeric, record error 1 with the
-// operation word (the token consumed last) blamed.
+// character targets (50), justification (51), the assignment of a number
+// (44) and the @-name and special-name assignments (40, 41) are among
+// those built; the others record error 1 with the operation word (the
+// token consumed last) blamed.
 int tvlga(CMV* c, int type) {
     if ((type < 40 || type > 58) && type != 84) errlogic(7101);
     TK* word = c->tkcur;
