@@ -1283,9 +1283,71 @@ int cvxxrun(CMV* c, CN* n) {
 // @-name and special-name assignments
 // ---------------------------------------------------------------------------
 
+//
+// The name is fld1's @-name, the value fld2.  @name = field: the name
+// points at the field's resolved position; a field that does not resolve
+// leaves the name unset.  A number or an @-name's value is assigned as it
+// is.  A special name = field takes the field's value, converted by the
+// code in arg to a 64-bit integer (packed with its decimals dropped,
+// zoned and number text, binary, float); a failed conversion raises
+// return code 8 and keeps the name.  RETCD is set directly (it may go
+// down; later failures raise it again); LRECL is the run's default length
+// and the record's length as well (a WRITE then writes that many bytes).
+
+// The field f (resolved) as a 64-bit integer by its type; false when it
+// does not convert.
+bool atconv(const FLD* f, long long* v) {
+    const char* s = reinterpret_cast<const char*>(f->lit);
+    const int n = f->litlen > INT_MAX ? INT_MAX : static_cast<int>(f->litlen);
+    switch (f->type) {
+        case FD_PACKED: return cvpb(v, s, n, f->scale > 0 ? f->scale : 0) == 0;
+        case FD_UPACKED: return cvub(v, s, n) == 0;
+        case FD_BIN: return cvib(v, s, n) == 0;
+        case FD_FLOAT: return cvfb(v, s, n, f->style ? f->style : FD_STYL_DOUBLE) == 0;
+        case FD_PTR:
+        case FD_INT64:
+            if (n != 8) return false;
+            std::memcpy(v, s, 8);
+            return true;
+        default: return cvcb(v, s, n) == 0;
+    }
+}
+
 int atrun(CMV* c, CN* n) {
     c->prt.selid = n->selid;
-    errlogic(27009);
+    AT* at = n->fld1 ? n->fld1->pat : nullptr;
+    FLD* f = n->fld2;
+    if (!at || !f) return ACT_GO;
+    const bool value = (f->pflags & FP_PTRV) || f->type == FD_PTR || f->type == FD_INT64;
+    if (!tvlsc(f) || f->litlen <= 0) {
+        if (n->typ2 == OP_ATSET) atupdp(at, nullptr);
+        return ACT_GO;
+    }
+    if (n->typ2 == OP_ATSET && !value) {
+        atupdp(at, reinterpret_cast<char*>(f->lit));
+        return ACT_GO;
+    }
+    long long v = 0;
+    if (value && f->lit == reinterpret_cast<unsigned char*>(&f->fval)) {
+        v = static_cast<long long>(f->fval);  // a value computed in floating point
+    } else if (!atconv(f, &v)) {
+        setret(RC_ACTION);
+        return ACT_GO;
+    }
+    if (at == c->at_retcd) {
+        atupdv(at, v);
+        if (c->curstmt > 0) c->retstmt = c->curstmt;
+    } else if (at == c->at_lrecl) {
+        if (v < 0 || v > c->curlen) {
+            setret(RC_ACTION);
+        } else {  // the record's length from now on, and the default length
+            c->curlen = v;
+            setdl(c, v);
+        }
+    } else if (atupdv(at, v)) {
+        setret(RC_ACTION);
+    }
+    return ACT_GO;
 }
 
 // ---------------------------------------------------------------------------

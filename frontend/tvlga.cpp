@@ -22,9 +22,8 @@
 //   LEFT P 1 LEN 9              OP_ALIGN: fld2 alone, justified in place
 //   CHANGE P 1 LEN 20 'A' 'XY'  fld2 the field, fld3 'A', fld4 'XY'
 //   CHANGE 'A' 'XY'             the same over the whole record (position 1, length kind 2)
-// Not built yet, error 1 with the operation word blamed: @-name and
-// special-name assignments, arithmetic assignments (a numeric target),
-// CMPRS and EXPAND, XV.
+// Not built yet, error 1 with the operation word blamed: CMPRS and
+// EXPAND, XV, a bitwise assignment to a number.
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
@@ -137,8 +136,10 @@ void lenfix(CMV* c, CN* n, TK* word) {
     if (!s->lkind) s->lkind = PK_FT, s->len = 0;
 }
 
-// A numeric operand: a numeric target is an arithmetic assignment, which
-// is not built (error 1); a numeric source into a character or untyped
+void arassign(CMV* c, CN* n, TK* word);  // the arithmetic section
+
+// A numeric operand: a numeric target (arithmetic assignments go to
+// arassign before this) is error 1; a numeric source into a character or untyped
 // target is error 219 (not a field list's first field: the list's value
 // is text).  Untyped operands become character.
 void chartypes(CMV* c, CN* n, TK* word) {
@@ -249,6 +250,7 @@ void movefam(CMV* c, CN* n, int type, TK* word) {
         blameat(c, word, 51);
         return;
     }
+    if (move && n->fld1 && numtype(n->fld1->type)) return arassign(c, n, word);
     lenfix(c, n, word);
     if (move) {
         chartypes(c, n, word);
@@ -290,12 +292,10 @@ void assign(CMV* c, CN* n, TK* word) {
         tkc = next;
         if (operand(c, &n->fld1, kAttr | GK_MORE | GK_POS2, AT_KIND_RECV, 1)) return;
     }
-    if (numtype(t->type)) {  // an arithmetic assignment
-        blameat(c, word, 1);
-        return;
-    }
+    const bool num = numtype(t->type);  // an arithmetic assignment
     tkc = firstdata(c);
     const char* opw = tokt("AND,OR,XOR,MOD");
+    if (num && opw && opw[0] != 'M') return blameat(c, word, 1);  // no bitwise form on numbers
     n->sub = !opw ? BW_NONE : opw[0] == 'A' ? BW_AND : opw[0] == 'O' ? BW_OR : opw[0] == 'X' ? BW_XOR : BW_NONE;
     tkc = firstdata(c);
     if (!tkc) {
@@ -305,8 +305,10 @@ void assign(CMV* c, CN* n, TK* word) {
     long smode = GK_STYLE | GK_TYPE | GK_LENNEXT;
     bool spfx = prefix();
     smode |= spfx ? GK_FIELD | GK_POS2 | GK_POS : GK_NOL | GK_LENSHORT | GK_LIT | GK_AT | GK_POS;
+    if (num && !spfx) smode |= GK_NUMLIT | GK_VALUE;
     if (operand(c, &n->fld2, smode, AT_KIND_SEND, 2)) return;
     n->fld2->pflags |= FP_ATFORM | (spfx ? FP_PFX : 0);
+    if (num) return arassign(c, n, word);
     catlist(c, n);
     if (c->errnum) return;
     chartypes(c, n, word);
@@ -1170,6 +1172,38 @@ void arithargs(CMV* c, CN* n, int type, TK* word) {
     arlenchk(c, n, word);
 }
 
+// The assignment of a number (MOVE or target = source with a numeric
+// target) becomes OP_ARITH: the value fld2 stored into fld1 with the
+// rounding and failure rules of ADD.  A numeric target that is not a
+// plain record position may have no offset and no further terms (127);
+// an untyped source is number text; a literal source is fitted to the
+// target (fixlita); the flags and lengths as for ADD.
+//   POS 1 LEN 4 TYPE P = 5                   fld1 packed, fld2 the value 5
+//   POS 1 LEN 4 TYPE P = POS 5 LEN 3 TYPE Z  fld2 zoned
+//   MOVE '12.5' TO POS 1 LEN 4 TYPE P        fld2 number text
+void arassign(CMV* c, CN* n, TK* word) {
+    FLD* t = n->fld1;
+    FLD* s = n->fld2;
+    if (!t || !s) return blameat(c, word, 5);
+    if (t->pkind != PK_REC && (t->pos != 0 || (t->pflags & FP_MORE))) return blameat(c, word, 127);
+    if (t->pflags & FP_LIT400) return blameat(c, word, 59);
+    n->typ2 = OP_ARITH;
+    n->sub = BW_NONE;
+    if (!s->type) s->type = FD_CHAR;
+    if (int rc = fixlita(c, s, t)) return blameat(c, word, rc);
+    if (s->type == FD_CHAR && (s->pflags & FP_LIT400) && !s->next && s->lit) {  // must be number text
+        char norm[RMVB_OUT];
+        if (s->litlen > CV_LENMASK || rmvb(reinterpret_cast<const char*>(s->lit), static_cast<int>(s->litlen), norm) < 0)
+            return blameat(c, word, 204);
+    }
+    if (!s->lkind && t->lkind) s->lkind = PK_FT, s->len = 0;
+    for (FLD* f : {s, t})
+        if (f->scale > 0 || f->type == FD_CHAR || f->type == FD_FLOAT) n->cflags |= CF_ADEC;
+    if (t->type == FD_PACKED && s->type == FD_PACKED && !s->next && (t->scale > 0 ? t->scale : 0) == (s->scale > 0 ? s->scale : 0))
+        n->cflags |= CF_APACK;
+    arlenchk(c, n, word);
+}
+
 // ---------------------------------------------------------------------------
 // CVxx conversions, PACK, UNPK (55)
 // ---------------------------------------------------------------------------
@@ -1335,10 +1369,66 @@ void convargs(CMV* c, CN* n, TK* word) {
 // @-name and special-name assignments (40, 41)
 // ---------------------------------------------------------------------------
 
+//
+// @name = value (40) points the @-name at a field (its resolved position)
+// or gives it the value of a number or of another @-name; a special name
+// = value (41: RETCD, LRECL and their synonyms, DIFF, ...) takes the
+// value, from a field through the conversion code in arg (the field's
+// type x 16 + 9, to binary; an untyped field is packed).  fld1 is the
+// name (a value operand, pat the AT), fld2 the value.
+//   @P = POS 5            fld2 the field P 5; the pointer becomes 5
+//   @P = @Q + 2           fld2 the value of @Q plus 2
+//   RETCD = 4             fld2 the value 4
+//   RC = POS 1 LEN 2 TYPE Z   fld2 zoned, arg 0x79
+// Errors: 127 the name with an offset or further terms, 9 a negative
+// number for L, LEN, LRECL or RECSIZE, 5 no value.
+constexpr long kAtName = GK_VALUE | GK_AT;
+constexpr long kAtField = GK_TYPE | GK_AT | GK_FROM | GK_POS2 | GK_POS | GK_LENNEXT | GK_FIELD;
+constexpr long kAtNum = GK_TYPE | GK_VALUE | GK_NUMLIT;
+
 void atargs(CMV* c, CN* n, int type, TK* word) {
-    (void)n;
-    (void)type;
-    blameat(c, word, 1);
+    FLD* tmp = nullptr;
+    tvlgk(&tmp, GK_TYPE | GK_DEFP);
+    fldkill(c, &tmp);
+    if (type == OP_ATSET) {
+        tkc = word;
+        if (operand(c, &n->fld1, kAtName, AT_KIND_RECV, 1)) return;
+    } else {
+        fldmake(c, &n->fld1);
+        std::uint8_t keep = c->atuse;
+        c->atuse = AT_KIND_RECV;
+        n->fld1->pat = atmake(word->text, word->len);
+        c->atuse = keep;
+        n->fld1->pkind = PK_AT;
+        n->fld1->pflags |= FP_PTRV;
+        n->fld1->type = FD_PTR;
+    }
+    FLD* t = n->fld1;
+    if (!t->pat || t->pkind != PK_AT) return blameat(c, word, 7);
+    // The name ends at the equals sign (its token carries the mark).
+    const TK* last = type == OP_ATSET ? c->tkcur : word;
+    if (t->pos != 0 || (t->pflags & FP_MORE) || !last || !(last->flags & TK_EQSIGN))
+        return blameat(c, word, 127);
+    tkc = firstdata(c);
+    if (!tkc) return blameat(c, word, 5);
+    const bool pfx = prefix();
+    if (operand(c, &n->fld2, pfx ? kAtField : kAtNum, AT_KIND_SEND, 2)) return;
+    FLD* s = n->fld2;
+    if (pfx) s->pflags |= FP_PFX;
+    if (firstdata(c)) return blameat(c, firstdata(c), 7);
+    const bool value = (s->pflags & FP_PTRV) || s->type == FD_PTR || s->type == FD_INT64;
+    if (!value) {  // a field, or a literal read as a number
+        if (!s->type) s->type = n->deftype ? n->deftype : FD_PACKED;
+        if (!s->lkind && type == OP_ATSET) s->lkind = PK_REC, s->len = 1;  // only its position counts
+        if (!s->lkind) return blameat(c, word, 69);
+        n->arg = s->type * 16 + FD_BIN;
+    }
+    const bool len = t->pat == c->at_lrecl || inlist("L,LEN,LRECL,RECSIZE", word->text, word->len, nullptr);
+    if (type != OP_SPECIAL || !len || !(s->pflags & FP_LIT400) || !s->lit || s->litlen < 1) return;
+    long long v = 0;  // a number literal: a value, or packed
+    if (s->type == FD_PTR && s->litlen == 8) std::memcpy(&v, s->lit, 8);
+    else if (s->type == FD_PACKED) v = (s->lit[s->litlen - 1] & 15) == 0xD || (s->lit[s->litlen - 1] & 15) == 0xB ? -1 : 0;
+    if (v < 0) blameat(c, word, 9);
 }
 
 }  // namespace
@@ -1367,9 +1457,10 @@ int sartn(CMV* c) {
 }
 
 // Arguments of the operations 40 to 58 and 84.  MOVE (49), assignments to
-// character targets (50) and justification (51) are built; the others, and
-// an assignment or MOVE whose target is numeric, record error 1 with the
-// operation word (the token consumed last) blamed.
+// character targets (50), justification (51), the assignment of a number
+// (44) and the @-name and special-name assignments (40, 41) are among
+// those built; the others record error 1 with the operation word (the
+// token consumed last) blamed.
 int tvlga(CMV* c, int type) {
     if ((type < 40 || type > 58) && type != 84) errlogic(7101);
     TK* word = c->tkcur;

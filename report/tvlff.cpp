@@ -195,6 +195,15 @@ const char* cvname(int code, char* out) {
     return out;
 }
 
+// The detail name of an @-name or special-name assignment: the name and
+// "=" ("@P=", "RETCD="), at most 31 characters of the name; false for
+// other nodes.
+bool atopname(const CN* n, char* out, std::size_t size) {
+    if ((n->typ2 != OP_ATSET && n->typ2 != OP_SPECIAL) || !n->fld1 || !n->fld1->pat) return false;
+    std::snprintf(out, size, "%.31s=", n->fld1->pat->name);
+    return true;
+}
+
 // The operation of an action node; in operation and statement-detail
 // mode with its detail (label, alignment, bitwise operator).
 void sm_set_op(SUMS* s, const CN* n) {
@@ -218,6 +227,7 @@ void sm_set_op(SUMS* s, const CN* n) {
     if (n->typ2 == OP_ASSIGN && s->level >= 2)
         op = n->sub == BW_AND ? "AND" : n->sub == BW_OR ? "OR " : n->sub == BW_XOR ? "XOR" : op;
     std::snprintf(name, sizeof name, "%-7s", op);
+    if (s->level >= 2) atopname(n, name, sizeof name);
     if ((n->typ2 == OP_GOSUB || n->typ2 == OP_GOTO) && s->level >= 2 && n->label)
         std::snprintf(name, sizeof name, "%s %.31s", op, n->label->name);
     const FFREC* f = opclass(n->typ2) == OC_FILE ? s->file : nullptr;  // the file whose line this is

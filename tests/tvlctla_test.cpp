@@ -69,7 +69,7 @@ TEST(tvlctla, OperationWordsGiveKindAndCode) {
     static const Row kRows[] = {
         {"NOW READ IN", 23, 0, 0, 0},      {"NOW MYFILE", 24, 0, 0, 0},       // no rule takes it: WRITE
         {"NOW WRITE LOG", 24, 0, 0, 0},    {"NOW F X", 24, 0, 0, 0},          // LOG is the file's name
-        {"NOW 'a b'", 24, 0, 0, 0},        {"NOW @A=1", 40, 0, 0, 1},
+        {"NOW 'a b'", 24, 0, 0, 0},        {"NOW @A=1", 40, 0, 0, 0},
         // Justification's source X is no quoted literal: 42.
         {"NOW CENTRE X", 51, 43, 0, 42},   {"NOW LEFT X", 51, 44, 0, 42},
         {"NOW ADJR X", 51, 45, 0, 42},     {"NOW PK X", 55, 0, 52, 51},

@@ -102,7 +102,7 @@ TEST(tvlsa_move, StatementErrors) {
         // takes none.
         {"numeric into character", "POS 1 = POS 5 LEN 2 TYPE P", kRec, "", 52,
          "*** ERROR 219 ***  Numeric source cannot be assigned to a character target"},
-        {"numeric target", "POS 1 LEN 2 TYPE P = 'A'", kRec, "", 52,
+        {"bitwise numeric target", "POS 1 LEN 2 TYPE P = OR 'A'", kRec, "", 52,
          "*** ERROR 001 ***  Statement, keyword or file form not supported here"},
     };
     runrows("move-err", rows);
