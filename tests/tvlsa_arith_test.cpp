@@ -87,6 +87,13 @@ TEST(tvlsa_arith, PackedZonedBinary) {
         {"length from mask", "ADD 1 TO POS 1 LEN 2 INTO POS 5 FMT '9999'", "\x00\x5C" "ABCDEFGH"s, "\x00\x5C" "AB0006GH"s, 0, ""},
         // Number text with a trailing sign: -2.50 + 1 = -1.5 through --9.9.
         {"character amount", "ADD POS 1 LEN 5 TYPE C TO 1 INTO POS 6 LEN 5 FMT '--9.9'", "2.50-xxxxx", "2.50- -1.5", 0, ""},
+        // A leading sign: -2.5 + 1 = -1.5 too.
+        {"leading sign", "ADD POS 1 LEN 4 TYPE C TO 1 INTO POS 6 LEN 5 FMT '--9.9'", "-2.5xxxxxx", "-2.5x -1.5", 0, ""},
+        // IEEE single 1234 (44 9A 40 00): by 2 is 617 (44 1A 40 00); by 0
+        // in floating point too leaves it, return code 8.
+        {"float div", "DIV POS 1 LEN 4 TYPE F BY 2", "\x44\x9A\x40\x00" "ABCDEF"s, "\x44\x1A\x40\x00" "ABCDEF"s, 0, ""},
+        {"float div by zero", "DIV 0 INTO POS 1 LEN 4 TYPE F", "\x44\x9A\x40\x00" "ABCDEF"s, "\x44\x9A\x40\x00" "ABCDEF"s, 8,
+         rc8("div")},
     };
     tvt::actrows("arith-e2e", rows);
 }
@@ -161,7 +168,7 @@ TEST(tvlsa_arith, RandomAgainstReference) {
     std::mt19937_64 g(19);
     const int types[3] = {FD_PACKED, FD_ZONED, FD_BIN};
     const int ops[4] = {OP_ADD, OP_SUB, OP_MULT, OP_DIV};
-    for (int it = 0; it < 40000; ++it) {
+    for (int it = 0; it < 100000; ++it) {
         int op = ops[it % 4], ta = types[g() % 3], tb = types[(g() >> 8) % 3], tr = types[(g() >> 16) % 3];
         int sa = ta == FD_BIN ? 0 : g() % 4, sb = tb == FD_BIN ? 0 : g() % 4, sr = tr == FD_BIN ? 0 : g() % 4;
         auto val = [&g] { return static_cast<i128>(static_cast<long long>(g() % 2000000001) - 1000000000) * (g() % 3 ? 1 : 1000); };

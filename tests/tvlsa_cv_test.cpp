@@ -84,3 +84,19 @@ TEST(tvlsa_cv, LongOverlap) {
     tvt::actrows("cv-long", {{"long overlap", "CVCH POS 1 LEN 300 TO POS 2 LEN 600", in, out, 0, ""}},
                  "READ in.dat RECFM F LRECL 700", "WRITE out.dat RECFM F LRECL 700");
 }
+
+// An EBCDIC record: text "HELLO", zoned F1 F2 C3 (+123), packed X'045C'
+// (+45), binary X'0010' (16), eight EBCDIC blanks.  45 + 16 = 61 =
+// X'003D'; +123 packed in 3 bytes X'00123C'; the text in ASCII; 61 as
+// text "061"; the zoned +123 + 1 written back as ASCII digits "124".
+TEST(tvlsa_cv, EbcdicRecordThroughConversionsAndArithmetic) {
+    using namespace std::string_literals;
+    const std::string in = "\xC8\xC5\xD3\xD3\xD6\xF1\xF2\xC3\x04\x5C\x00\x10"s + std::string(8, '\x40');
+    const std::string out = "HELLO124\x04\x5C\x00\x3D\x00\x12\x3C" "061\x40\x40"s;
+    tvt::actrows("cv-ebcdic",
+                 {{"ebcdic record",
+                   "ADD POS 9 LEN 2 TYPE P TO POS 11 LEN 2 TYPE B\nCVZP POS 6 LEN 3 TO POS 13 LEN 3\n"
+                   "TRAN ASCII POS 1 LEN 5\nCVBC POS 11 LEN 2 TO POS 16 LEN 3\nADD 1 TO POS 6 LEN 3 TYPE Z",
+                   in, out, 0, ""}},
+                 "READ in.dat RECFM F LRECL 20", "WRITE out.dat RECFM F LRECL 20");
+}
