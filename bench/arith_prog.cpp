@@ -88,7 +88,7 @@ bool addone(unsigned char* p, int n) {
 
 // The 3-byte packed field at p (5 digits, 2 decimals) edited into 8 bytes
 // at out as '-,--9.99' does it: the digits right-aligned with at least
-// one before the point, "-" directly left of them for a negative value,
+// one before the point, "-" directly left of them for a negative sign,
 // blanks before that.  The integer part never exceeds three digits, so the
 // comma of the mask always falls in the blanked part.
 void cvpc(unsigned char* out, const unsigned char* p) {
@@ -98,7 +98,7 @@ void cvpc(unsigned char* out, const unsigned char* p) {
         if (i < 2) v = v * 10 + (p[i] & 15);
     }
     unsigned s = p[2] & 15u;
-    bool neg = (s == 0xB || s == 0xD) && v != 0;
+    bool neg = s == 0xB || s == 0xD;  // minus zero too, as the program edits it
     std::memset(out, ' ', 8);
     int k = 7;
     out[k--] = static_cast<unsigned char>('0' + v % 10);
@@ -221,6 +221,9 @@ int main(int argc, char** argv) {
                   "ADD output and the C loop's", fb, nrec, runs);
     ok = job(dir, "2. CVPC POS 11 LEN 3 SCALE 2 TO POS 21 LEN 8 FMT '-,--9.99'", run + "cvpc.ctl 2>/dev/null",
              c + "-ccvpc f80.dat ref.out", "CVPC output and the C loop's", fb, nrec, runs) && ok;
-    if (std::system(("rm -rf '" + dir + "'").c_str()) != 0) return 2;
-    return ok ? 0 : 1;
+    if (!ok) {  // the files stay for a look
+        std::printf("the data and the last outputs are kept in %s\n", dir.c_str());
+        return 1;
+    }
+    return std::system(("rm -rf '" + dir + "'").c_str()) != 0 ? 2 : 0;
 }
