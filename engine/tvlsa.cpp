@@ -123,25 +123,38 @@ bool zonedget(const unsigned char* s, long n, i128* v) {
 // A packed field's bytes: two digit nibbles a byte, the last nibble the
 // sign (above 9: B and D negative, the others positive).  Leading X'00'
 // bytes are skipped; a digit nibble above 9 is invalid.
+// The digits from s[i] on into x (X a 64-bit or a 128-bit accumulator):
+// false for a bad nibble.
+template <class X> bool packdig(const unsigned char* s, long i, long n, X* out, unsigned* sign) {
+    X x = 0;
+    for (; i < n - 1; ++i) {
+        unsigned hi = s[i] >> 4, lo = s[i] & 15u;
+        if (hi > 9 || lo > 9) return false;
+        x = x * 100 + hi * 10 + lo;
+    }
+    unsigned hi = s[n - 1] >> 4;
+    *sign = s[n - 1] & 15u;
+    if (hi > 9 || *sign < 10) return false;
+    *out = x * 10 + hi;
+    return true;
+}
+
 bool packget(const unsigned char* s, long n, i128* v) {
     if (n <= 0) return false;
     long i = 0;
     while (i < n - 1 && s[i] == 0) ++i;
     if (n - i > 16) return false;
+    unsigned sign = 0;
     i128 x = 0;
-    for (; i < n; ++i) {
-        unsigned hi = s[i] >> 4, lo = s[i] & 15u;
-        if (hi > 9) return false;
-        x = x * 10 + hi;
-        if (i == n - 1) {
-            if (lo < 10) return false;
-            *v = (lo == 0xB || lo == 0xD) ? -x : x;
-            return true;
-        }
-        if (lo > 9) return false;
-        x = x * 10 + lo;
+    if (n - i <= 9) {  // at most 17 digits: 64-bit steps
+        std::uint64_t k = 0;
+        if (!packdig(s, i, n, &k, &sign)) return false;
+        x = static_cast<i128>(k);
+    } else if (!packdig(s, i, n, &x, &sign)) {
+        return false;
     }
-    return false;  // not reached
+    *v = (sign == 0xB || sign == 0xD) ? -x : x;
+    return true;
 }
 
 // Number text ("-12.50", "12.50CR", "1,234.5-") through the normaliser.
@@ -261,6 +274,22 @@ int pdaget(const FLD* f, ADEC* d, double* dbl) {
 // that overflows 64 bits takes the wrapped value.  Returns 0, or 8 when
 // the field cannot hold the number (nothing written, except the wrapped
 // 8-byte binary).
+namespace {
+
+// The magnitude m (M a 64-bit or a 128-bit number) as packed digits in
+// a[0..n), the sign C or D in the last nibble.
+template <class M> void packput(unsigned char* a, long n, M m, bool neg) {
+    a[n - 1] = static_cast<unsigned char>(static_cast<unsigned>(m % 10) << 4 | (neg ? 0xD : 0xC));
+    m /= 10;
+    for (long i = n - 2; i >= 0; --i) {
+        unsigned two = static_cast<unsigned>(m % 100);
+        m /= 100;
+        a[i] = static_cast<unsigned char>((two / 10) << 4 | two % 10);
+    }
+}
+
+}  // namespace
+
 int pdaput(FLD* t, const ADEC* d, bool wrap) {
     auto* a = t->lit;
     const long n = static_cast<long>(t->litlen);
@@ -269,15 +298,8 @@ int pdaput(FLD* t, const ADEC* d, bool wrap) {
     case FD_PACKED: {
         if (!fitsdig(d->v, 2 * n - 1)) return 8;
         u128 m = mag(d->v);
-        a[n - 1] = static_cast<unsigned char>((m % 10) << 4 | (d->v < 0 ? 0xD : 0xC));
-        m /= 10;
-        for (long i = n - 2; i >= 0; --i) {
-            unsigned lo = static_cast<unsigned>(m % 10);
-            m /= 10;
-            unsigned hi = static_cast<unsigned>(m % 10);
-            m /= 10;
-            a[i] = static_cast<unsigned char>(hi << 4 | lo);
-        }
+        if (m <= UINT64_MAX) packput(a, n, static_cast<std::uint64_t>(m), d->v < 0);  // 64-bit divisions
+        else packput(a, n, m, d->v < 0);
         return 0;
     }
     case FD_UPACKED:
