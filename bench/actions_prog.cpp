@@ -68,22 +68,14 @@ void line(const char* what, long bytes, const Med& t, double ref) {
     std::printf("\n");
 }
 
-bool same(const std::string& dir, const char* a, const char* b) {
-    return bench::shell(dir, std::string("cmp -s ") + a + " " + b).rc == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: actions_prog <torvale> [MB] [runs] [dir]\n");
-        return 2;
-    }
-    std::string tv = argv[1];
-    long mb = argc > 2 ? std::atol(argv[2]) : 200;
-    int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    std::string dir = argc > 4 ? argv[4] : "/tmp/torvale-actions-bench";
-    if (mb < 1 || runs < 1 || std::system(("mkdir -p '" + dir + "'").c_str()) != 0) return 2;
+    bench::Args ar;
+    if (!bench::args(argc, argv, "actions_prog", "/tmp/torvale-actions-bench", &ar)) return 2;
+    const std::string tv = ar.tv, dir = ar.dir;
+    const long mb = ar.mb;
+    const int runs = ar.runs;
     long nrec = 0;
     if (!makedata(dir, mb, &nrec) ||
         !ctl(dir, "tran.ctl", "READ ebc.dat RECFM F LRECL 80\nTRAN ASCII P 1 LEN 80\nWRITE tv.asc RECFM F LRECL 80\n") ||
@@ -108,7 +100,7 @@ int main(int argc, char** argv) {
     line("iconv -f IBM037 -t ISO-8859-1", eb, t[2], 0);
     line("torvale TRAN ASCII", eb, t[0], t[1].secs);
     std::printf("     (ratio to iconv %.2f)\n", t[2].secs / t[0].secs);
-    bool ok = same(dir, "tv.asc", "dd.asc") && same(dir, "tv.asc", "iconv.asc");
+    bool ok = bench::same(dir, "tv.asc", "dd.asc") && bench::same(dir, "tv.asc", "iconv.asc");
     if (!ok) std::printf("check: TRAN ASCII differs from dd or iconv\n");
 
     std::printf("2. CHANGE 'ALPHA' 'OMEGA' in 81-byte lines\n");
@@ -116,7 +108,7 @@ int main(int argc, char** argv) {
                          {"rm -f tv.txt", "rm -f sed.txt"});
     line("sed 's/ALPHA/OMEGA/g'", tb, t[1], 0);
     line("torvale CHANGE", tb, t[0], t[1].secs);
-    if (!same(dir, "tv.txt", "sed.txt")) ok = false, std::printf("check: CHANGE differs from sed\n");
+    if (!bench::same(dir, "tv.txt", "sed.txt")) ok = false, std::printf("check: CHANGE differs from sed\n");
 
     std::printf("check: outputs %s the references'\n", ok ? "equal" : "DIFFER FROM");
     if (std::system(("rm -rf '" + dir + "'").c_str()) != 0) return 2;

@@ -185,7 +185,7 @@ bool job(const std::string& dir, const char* title, const std::string& tvcmd, co
     std::vector<Med> t = bench::alternate(dir, {tvcmd, ccmd}, runs, {"rm -f out.dat", "rm -f ref.out"});
     line("plain C loop, 1 MiB buffers", bytes, recs, t[1], 0);
     line("torvale", bytes, recs, t[0], t[1].secs);
-    bool same = bench::shell(dir, "cmp -s out.dat ref.out").rc == 0;
+    bool same = bench::same(dir, "out.dat", "ref.out");
     std::printf("check: %s %s\n", check, same ? "equal" : "DIFFERENT");
     return same;
 }
@@ -194,15 +194,11 @@ bool job(const std::string& dir, const char* title, const std::string& tvcmd, co
 
 int main(int argc, char** argv) {
     if (argc == 4 && argv[1][0] == '-') return cloop(argv[1], argv[2], argv[3]);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: arith_prog <torvale> [MB] [runs] [dir]\n");
-        return 2;
-    }
-    std::string tv = argv[1];
-    long mb = argc > 2 ? std::atol(argv[2]) : 200;
-    int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    std::string dir = argc > 4 ? argv[4] : "/tmp/torvale-arith-bench";
-    if (mb < 1 || runs < 1 || std::system(("mkdir -p '" + dir + "'").c_str()) != 0) return 2;
+    bench::Args ar;
+    if (!bench::args(argc, argv, "arith_prog", "/tmp/torvale-arith-bench", &ar)) return 2;
+    const std::string tv = ar.tv, dir = ar.dir;
+    const long mb = ar.mb;
+    const int runs = ar.runs;
     long nrec = 0;
     if (!makedata(dir, mb, &nrec) ||
         !ctl(dir, "add.ctl", "READ f80.dat RECFM F LRECL 80\nADD 1 TO POS 1 LEN 5 TYPE P\n"

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -104,6 +105,31 @@ inline std::vector<Med> alternate(const std::string& dir, const std::vector<std:
         out[i].max = v.back();
     }
     return out;
+}
+
+// Whether the files a and b in dir are equal (cmp).
+inline bool same(const std::string& dir, const std::string& a, const std::string& b) {
+    return shell(dir, "cmp -s " + a + " " + b).rc == 0;
+}
+
+// The command line of a throughput program: <torvale> [MB] [runs] [dir],
+// 200 MB and 5 runs unless given; the directory is made.  False (usage
+// printed) when it cannot be used.
+struct Args {
+    std::string tv, dir;
+    long mb;
+    int runs;
+};
+inline bool args(int argc, char** argv, const char* prog, const char* defdir, Args* a) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <torvale> [MB] [runs] [dir]\n", prog);
+        return false;
+    }
+    a->tv = argv[1];
+    a->mb = argc > 2 ? std::atol(argv[2]) : 200;
+    a->runs = argc > 3 ? std::atoi(argv[3]) : 5;
+    a->dir = argc > 4 ? argv[4] : defdir;
+    return a->mb >= 1 && a->runs >= 1 && std::system(("mkdir -p '" + a->dir + "'").c_str()) == 0;
 }
 
 }  // namespace bench

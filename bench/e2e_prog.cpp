@@ -188,13 +188,13 @@ bool set(const std::string& self, const std::string& tv, const std::string& dir,
     rss[1] = job(dir, "2. IF P 1 EQ 'A' THEN WRITE on text lines", tb, nlines, runs, tv1 + "sel.ctl 2>/dev/null",
                  {{"plain C selection", c + "-csel lines.txt ref.out"}, {"grep '^A'", "grep '^A' lines.txt > ref.out"},
                   {"mawk substr", "mawk 'substr($0,1,1)==\"A\"' lines.txt > ref.out"}}).rsskb;
-    if (shell(dir, "cmp -s out.txt ref.out").rc) ok = false, std::printf("check: the selection differs\n");
+    if (!bench::same(dir, "out.txt", "ref.out")) ok = false, std::printf("check: the selection differs\n");
     rss[2] = job(dir, "3. the same selection on RDW records", vb, nlines, runs, tv1 + "rdw.ctl 2>/dev/null",
                  {{"plain C loop over the RDWs", c + "-crdw rdw.dat ref.out"},
                   {"perl loop", "perl -e 'binmode STDIN; binmode STDOUT; while (read(STDIN, $h, 4) == 4) "
                                 "{ $n = unpack(\"n\", $h) - 4; read(STDIN, $d, $n); print $h, $d if substr($d, 0, 1) eq \"A\"; }'"
                                 " < rdw.dat > ref.out"}}).rsskb;
-    if (shell(dir, "cmp -s out.dat ref.out").rc) ok = false, std::printf("check: the RDW selection differs\n");
+    if (!bench::same(dir, "out.dat", "ref.out")) ok = false, std::printf("check: the RDW selection differs\n");
     rss[3] = job(dir, "4. copy of F 80 records", fb, nfix, runs, tv1 + "f80.ctl 2>/dev/null",
                  {{"plain C copy, 1 MiB buffer", c + "-ccopy f80.dat ref.out"}}).rsskb;
     if (fsize(dir + "/out.dat") != fb) ok = false, std::printf("check: the F 80 copy is incomplete\n");
@@ -210,16 +210,11 @@ bool set(const std::string& self, const std::string& tv, const std::string& dir,
 
 int main(int argc, char** argv) {
     if (argc == 4 && argv[1][0] == '-') return cloop(argv[1], argv[2], argv[3]);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: e2e_prog <torvale> [MB] [runs] [dir]\n");
-        return 2;
-    }
-    std::string tv = argv[1];
-    long mb = argc > 2 ? std::atol(argv[2]) : 200;
-    int runs = argc > 3 ? std::atoi(argv[3]) : 5;
-    std::string dir = argc > 4 ? argv[4] : "/tmp/torvale-e2e-bench";
-    std::string mk = "mkdir -p '" + dir + "'";
-    if (mb < 1 || runs < 1 || std::system(mk.c_str()) != 0) return 2;
+    bench::Args ar;
+    if (!bench::args(argc, argv, "e2e_prog", "/tmp/torvale-e2e-bench", &ar)) return 2;
+    const std::string tv = ar.tv, dir = ar.dir;
+    const long mb = ar.mb;
+    const int runs = ar.runs;
     long small[5], big[5];
     bool ok = true;
     if (mb > 20) ok = set(argv[0], tv, dir, 20, runs, small);

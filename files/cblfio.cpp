@@ -602,6 +602,22 @@ static Cut cutfix(FFCB* fc, Piece& r) {
 // (p + lim never passes the buffer's usable end) and are masked off.
 // Where the processor has AVX2 (asked once per run) 32 bytes are looked at
 // a step while 32 remain, then 16 at a time.
+#if defined(__SSE2__)
+// The 16-byte steps from offset i on.
+static inline std::int64_t crlf16(const unsigned char* p, std::int64_t i, std::int64_t lim) {
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (; i < lim; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+        if (m) {
+            std::int64_t k = i + __builtin_ctz(m);
+            return k < lim ? k : -1;
+        }
+    }
+    return -1;
+}
+#endif
+
 #if defined(TORVALE_AVX2)
 __attribute__((target("avx2"))) static std::int64_t crlf32(const unsigned char* p, std::int64_t lim) {
     const __m256i lf = _mm256_set1_epi8('\n'), cr = _mm256_set1_epi8('\r');
@@ -612,16 +628,7 @@ __attribute__((target("avx2"))) static std::int64_t crlf32(const unsigned char* 
             _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr))));
         if (m) return i + __builtin_ctz(m);
     }
-    const __m128i lf16 = _mm_set1_epi8('\n'), cr16 = _mm_set1_epi8('\r');
-    for (; i < lim; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf16), _mm_cmpeq_epi8(v, cr16))));
-        if (m) {
-            std::int64_t k = i + __builtin_ctz(m);
-            return k < lim ? k : -1;
-        }
-    }
-    return -1;
+    return crlf16(p, i, lim);
 }
 static const bool haveavx2 = [] {
     __builtin_cpu_init();
@@ -634,16 +641,7 @@ static std::int64_t findcrlf(const unsigned char* p, std::int64_t lim) {
     if (haveavx2) return crlf32(p, lim);
 #endif
 #if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    for (std::int64_t i = 0; i < lim; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
-        if (m) {
-            std::int64_t k = i + __builtin_ctz(m);
-            return k < lim ? k : -1;
-        }
-    }
-    return -1;
+    return crlf16(p, 0, lim);
 #else
     const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(lim));
     std::int64_t upto = lf ? static_cast<const unsigned char*>(lf) - p : lim;
