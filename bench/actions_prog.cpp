@@ -24,12 +24,7 @@ using bench::ctl;
 using bench::Med;
 
 unsigned long long g_seed = 0x9E3779B97F4A7C15ULL;
-unsigned long long rnd() {
-    g_seed ^= g_seed << 13;
-    g_seed ^= g_seed >> 7;
-    g_seed ^= g_seed << 17;
-    return g_seed;
-}
+unsigned long long rnd() { return bench::xorshift(&g_seed); }
 
 // 80 characters of words: letters and digits between blanks, the word
 // ALPHA about once in three lines.

@@ -36,12 +36,7 @@ using bench::ctl;
 using bench::Med;
 
 unsigned long long g_seed = 0x2545F4914F6CDD1DULL;
-unsigned long long rnd() {
-    g_seed ^= g_seed << 13;
-    g_seed ^= g_seed >> 7;
-    g_seed ^= g_seed << 17;
-    return g_seed;
-}
+unsigned long long rnd() { return bench::xorshift(&g_seed); }
 
 // Add 1 to the packed field p of n bytes in place.  A positive value (or
 // zero) counts up with the carry through the digit nibbles; a negative

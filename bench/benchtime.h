@@ -107,6 +107,15 @@ inline std::vector<Med> alternate(const std::string& dir, const std::vector<std:
     return out;
 }
 
+// The next of a deterministic sequence of pseudo-random numbers (xorshift)
+// kept in *s, for the data the programs make.
+inline unsigned long long xorshift(unsigned long long* s) {
+    *s ^= *s << 13;
+    *s ^= *s >> 7;
+    *s ^= *s << 17;
+    return *s;
+}
+
 // Whether the files a and b in dir are equal (cmp).
 inline bool same(const std::string& dir, const std::string& a, const std::string& b) {
     return shell(dir, "cmp -s " + a + " " + b).rc == 0;

@@ -93,12 +93,7 @@ int cloop(const char* mode, const char* from, const char* to) {
 
 // Deterministic pseudo-random numbers.
 unsigned long long g_seed = 88172645463325252ULL;
-unsigned long long rnd() {
-    g_seed ^= g_seed << 13;
-    g_seed ^= g_seed >> 7;
-    g_seed ^= g_seed << 17;
-    return g_seed;
-}
+unsigned long long rnd() { return bench::xorshift(&g_seed); }
 
 // Text lines of 20 to 180 bytes, one in ten starting with "A"; the same
 // records with RDWs (length + 4 big-endian, two zero bytes); F 80 records.
