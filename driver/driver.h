@@ -265,6 +265,7 @@ constexpr std::uint32_t CM_DRV_LOGDONE = 0x01;  // the log line (heading and dat
 constexpr std::uint32_t CM_DRV_VERSION = 0x02;  // -V: version request
 constexpr std::uint32_t CM_DRV_LOGFILE = 0x04;  // the log is a file opened by -log
 constexpr std::uint32_t CM_DRV_NOTRAP  = 0x08;  // -notr or -notrap: signals are not trapped
+constexpr std::uint32_t CM_DRV_SITE    = 0x10;  // the site options file is being read
 
 // CMV.lstsw and OPTB.lstsw: listing switches
 constexpr std::uint32_t LST_REPORT = 0x04;   // report mode

@@ -883,6 +883,7 @@ void optlines(CMV* c, FFREC* f) {
     src.file = f;
     void* saved = c->iicur;
     c->iicur = &src;
+    c->drvsw |= CM_DRV_SITE;
     while (c->linecnt < kOptLines && getphys(c, c->wline + WLINE_PFX, WLINE_READ)) {
         c->linecnt++;
         char* l = c->wline + WLINE_PFX;
@@ -894,6 +895,7 @@ void optlines(CMV* c, FFREC* f) {
         if (c->errnum || tokfu()) std::fprintf(c->logfp, "Syntax err in torvale.nam :%d\n", c->linecnt);
         seterr(0);
     }
+    c->drvsw &= ~CM_DRV_SITE;
     c->iicur = saved;
 }
 

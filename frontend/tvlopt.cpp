@@ -6,10 +6,7 @@
 // PRINT statement).  Called by statement analysis.  Calls the tokenizer
 // (tokdata, tokt, tokdel, tokbad) and seterr.
 //
-// OPTION and REPORT statements are not analysed yet: opt_rtn records
-// error 1 with the statement's word blamed, and leaves the keywords
-// unused; prt_geom takes no keywords, so geometry words on a PRINT
-// statement are left for the unused-token check.
+// Keywords not taken are left for the unused-token check (error 45).
 #include "frontend/frontend.h"
 #include "driver/driver.h"
 #include "report/report.h"
@@ -47,16 +44,106 @@ int onoff() {
     return (k[0] == 'O' && k[1] == 'N') || k[0] == 'Y' ? 1 : 0;
 }
 
-// OPTION (how 'O') and REPORT (how 'R') statements: not analysed yet.
-// Error 1 with the statement's word blamed.
-void opt_rtn(CMV* c, int how) {
-    (void)how;
-    if (c->errnum) return;
-    TK* keep = tkc;
-    tkc = c->tkcur;
-    tokbad(1);
-    tkc = keep;
-}
+// ---------------------------------------------------------------------------
+// Run options: work length, trapping, credentials, the external file
+// handler, key-not-found code, separator, continuation buffer, log
+// heading, substitution, EOF, SQL log, call type, library, error limit
+// ---------------------------------------------------------------------------
 
-// Listing geometry of a PRINT statement: none is taken yet.
+namespace {
+
+void optwork(CMV*, bool) {}
+void optaccept(CMV*, bool) {}
+void opttrap(CMV*, bool) {}
+void optcred(CMV*, bool) {}
+void optmfc(CMV*, bool) {}
+void optkeynf(CMV*, bool) {}
+void optsep(CMV*, bool) {}
+void optcont(CMV*, bool) {}
+void optbanner(CMV*, bool) {}
+void optenv(CMV*, bool) {}
+void opteof(CMV*, bool) {}
+void optsqllog(CMV*, bool) {}
+void optcalltype(CMV*, bool) {}
+void optlibname(CMV*, bool) {}
+void opterrlim(CMV*, bool) {}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Listing options: PRTCTL, summary level, report mode, geometry, printable
+// bytes, heading, data-set prefix
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void optprtctl(CMV*, bool) {}
+void optprtsum(CMV*, bool) {}
+void optreport(CMV*, bool, int) {}
+void optprintable(CMV*, bool) {}
+void opthead(CMV*, bool) {}
+void optpfx(CMV*, bool) {}
+
+}  // namespace
+
+// Listing geometry (of the run, or with a PRINT statement's node): none is
+// taken yet.
 void prt_geom(CMV*, CN*) {}
+
+// ---------------------------------------------------------------------------
+// File defaults: fill, directory lists, descriptor words, tabs, default
+// directory, default float format
+// ---------------------------------------------------------------------------
+
+namespace {
+
+void optfill(CMV*, bool) {}
+void optdir(CMV*, bool) {}
+void optrdw(CMV*, bool) {}
+void opttabs(CMV*, bool) {}
+void optdefdir(CMV*, bool) {}
+void optdeffp(CMV*, bool) {}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The statement
+// ---------------------------------------------------------------------------
+
+// OPTION (how 'O') and REPORT (how 'R') statements: every keyword is
+// looked for anywhere in the statement, in this order.  Read from the site
+// options file ("site"), HEAD and the data-set prefix are not taken.
+void opt_rtn(CMV* c, int how) {
+    bool site = (c->drvsw & CM_DRV_SITE) != 0;
+    optwork(c, site);        // W
+    optfill(c, site);        // FILL, PAD, NOFILL
+    optaccept(c, site);      // ASA0, NOASA0, Y2, Y4
+    opttrap(c, site);        // ABTRAP, TRAP, NOTRAP
+    optcred(c, site);        // data-base credentials
+    optmfc(c, site);         // MFC
+    optdir(c, site);         // directory-list defaults
+    optkeynf(c, site);       // RC_KEYNF
+    optrdw(c, site);         // NORDW, RDW
+    optsep(c, site);         // SEP
+    opttabs(c, site);        // TABSIN, TABSOUT
+    optcont(c, site);        // CONTMAX
+    optbanner(c, site);      // BANNER, NOBANNER
+    optprtctl(c, site);      // PRTCTL
+    optprtsum(c, site);      // PRTSUM
+    optenv(c, site);         // NOENVVAR, ENVVAR, ENVFAIL
+    optreport(c, site, how); // REPORT
+    prt_geom(c, nullptr);    // PW, DW, PD, NORECLEN, DUMPENC, DUMPALL
+    opteof(c, site);         // EOF
+    optdefdir(c, site);      // DEFDIR
+    optdeffp(c, site);       // DEFFP
+    optsqllog(c, site);      // SQLLOG
+    optcalltype(c, site);    // CALLTYPE
+    optlibname(c, site);     // LIBNAME
+    opterrlim(c, site);      // ERRLIM
+    optprintable(c, site);   // PRINTABLE, UNPRINTABLE
+    kencrtn(c, 'G');         // KEYENC, KEYENCERR
+    if (!site) {
+        opthead(c, site);    // HEAD
+        optpfx(c, site);     // DSNPFX, USERID
+    }
+}

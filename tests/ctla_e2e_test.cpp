@@ -23,7 +23,6 @@
 namespace {
 
 // Message lines of the numbers these runs raise (texts of torvale.msg).
-const std::string kE001 = "*** ERROR 001 ***  Statement, keyword or file form not supported here\n\n";
 const std::string kE017 = "*** ERROR 017 ***  Statement out of sequence (IF, AND, OR, THEN, ELSE order)\n\n";
 const std::string kE018 = "*** ERROR 018 ***  GO must be followed by TO\n\n";
 const std::string kE031 = "*** ERROR 031 ***  EQU name invalid or used inside its own definition\n\n";
@@ -46,7 +45,7 @@ const Row kRows[] = {
      "         IF P 1 EQ 'A'\n"
      "     2.  THEN PRINT\n"
      "         OPTION X\n"
-     "         ******\n" + kE001 +
+     "                *\n" + kE045 +
      "     3.  THEN WRITE out.txt\n",
      nullptr},
     {"statements out of sequence",
@@ -151,7 +150,7 @@ const Row kRows[] = {
      {},
      "     1.  NOW EOJ\n"
      "         OPTION X\n"
-     "         ******\n" + kE001 +
+     "                *\n" + kE045 +
      "         END\n",
      "this is no statement"},
 };
