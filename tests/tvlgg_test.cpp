@@ -165,6 +165,7 @@ void capture(CMV* c, int step) {
 // Run tvlgg here with "-notr" first (so this process keeps its own signal
 // handlers) and the given arguments; standard error is thrown away.
 Seen runhere(std::vector<std::string> args) {
+    tvt::WorkDir wd("tvlgg-here");  // the listings and logs the runs name
     seen = Seen{};
     args.insert(args.begin(), {"torvale", "-notr"});
     std::vector<char*> argv;
@@ -211,7 +212,6 @@ TEST(parmstr, PositionalValuesBecomeEquStatements) {
         EXPECT_EQ(row.stmt, s.parmstmt);
         EXPECT_EQ(0, s.errnum);
     }
-    unlink("g.log");
 }
 
 TEST(parmstr, OptionsTakeTheirValues) {
