@@ -336,6 +336,7 @@ std::string marker(char step) { return "G"s + step + std::string(13, '.'); }
 // and a fifth signal end the run; SIGINT writes its line and the run goes
 // on to its log line; without the trap the default action ends it.
 TEST(ab_rtn, SignalsWriteTheirLine) {
+    tvt::WorkDir wd("logic-stop");  // the listing of the stop goes there
     // err: the whole standard error, or its start; more: null when err is
     // all of it, else a text after it.
     struct Row {
