@@ -874,8 +874,8 @@ bool begins(const TK* t, const char* w) {
     return t && t->len >= static_cast<int>(n) && std::memcmp(t->text, w, n) == 0;
 }
 
-// The text the kept error of the options file carries after its " - ":
-// "torvale.nam :n".
+// The text the kept error of the options file carries at its end:
+// " torvale.nam :n".
 char namextra[32];
 
 // Whether the first word t names an OPTION statement that statement
@@ -923,7 +923,7 @@ void optlines(CMV* c, FFREC* f) {
             }
             if (c->errnum && !kept) {
                 kept = c->errnum;
-                std::snprintf(namextra, sizeof namextra, "torvale.nam :%d", c->linecnt);
+                std::snprintf(namextra, sizeof namextra, " torvale.nam :%d", c->linecnt);
             }
         }
         if (c->errnum || tokfu()) std::fprintf(c->logfp, "Syntax err in torvale.nam :%d\n", c->linecnt);

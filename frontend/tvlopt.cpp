@@ -134,17 +134,26 @@ void optmfc(CMV*, bool) {
     if (tokf("MFC")) cmsw3 |= SW3_MFC;
 }
 
+// The value after a number keyword: through valnnn (its error 7 stands),
+// then within lo to hi, else error e on the value.  A written -999 is a
+// number like any other, so it is the error valnnn records, not its
+// result, that tells a value that is no number.
+bool optnum(CMV* c, long lo, long hi, int e, long* n) {
+    TK* v = nextval();
+    std::int16_t before = c->errnum;
+    *n = valnnn(c);
+    if (c->errnum != before) return false;
+    if (*n < lo || *n > hi) {
+        badon(v, e);
+        return false;
+    }
+    return true;
+}
+
 // RC_KEYNF n: the return code of a key not found, 0 to 255 (error 7).
 void optkeynf(CMV* c, bool) {
-    if (!tokf("RC_KEYNF")) return;
-    TK* v = nextval();
-    long n = valnnn(c);
-    if (n == -999) return;
-    if (n < 0 || n > 255) {
-        badon(v, 7);
-        return;
-    }
-    c->optp->rckeynf = static_cast<std::int32_t>(n);
+    long n;
+    if (tokf("RC_KEYNF") && optnum(c, 0, 255, 7, &n)) c->optp->rckeynf = static_cast<std::int32_t>(n);
 }
 
 // Characters the tokenizer gives a meaning of its own; none of them can
@@ -173,18 +182,12 @@ void optsep(CMV* c, bool) {
 // error 154.
 void optcont(CMV* c, bool) {
     if (!tokf("CONTMAX")) return;
-    TK* v = nextval();
     if (c->contbuf) {
         badon(c->tkcur, 154);
         return;
     }
-    long n = valnnn(c);
-    if (n == -999) return;
-    if (n < 4096 || n > 1048576) {
-        badon(v, 6);
-        return;
-    }
-    if (n > c->optp->contmax) c->optp->contmax = static_cast<std::int32_t>(n);
+    long n;
+    if (optnum(c, 4096, 1048576, 6, &n) && n > c->optp->contmax) c->optp->contmax = static_cast<std::int32_t>(n);
 }
 
 // NOBANNER, NOBAN: no heading line on the log; BANNER, BAN: the line
@@ -297,14 +300,8 @@ void optlibname(CMV* c, bool) {
 // ERRLIM, ERRMAX n: the messages after which statement reading stops, 1
 // to 32,767 (a 16-bit count; error 7 outside).
 void opterrlim(CMV* c, bool) {
-    if (!tokf("ERRLIM,ERRMAX")) return;
-    TK* v = nextval();
-    long n = valnnn(c);
-    if (n == -999) return;
-    if (n < 1 || n > 32767) {
-        badon(v, 7);
-        return;
-    }
+    long n;
+    if (!tokf("ERRLIM,ERRMAX") || !optnum(c, 1, 32767, 7, &n)) return;
     c->optp->errlim = static_cast<std::int32_t>(n);
     c->errmax = static_cast<std::int16_t>(n);
 }

@@ -266,7 +266,7 @@ int mkline(CMV* c, int n, char* line) {
     }
     put(line, &at, text, len);
     if (c->errextra) {
-        put(line, &at, " - ", 3);
+        if (c->errextra[0] != ' ') put(line, &at, " - ", 3);  // one with its own blank goes as it is
         put(line, &at, c->errextra, static_cast<int>(std::strlen(c->errextra)));
         c->errextra = nullptr;
     }
