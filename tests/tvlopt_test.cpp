@@ -136,3 +136,75 @@ TEST(tvlopt, RunOptionsToSettings) {
     s.c().ssnp = nullptr;
     cmsw3 = 0;
 }
+
+namespace {
+
+// One whole run: the site options file ("" none), the control file, the
+// exit code, the output file and its bytes ("" none made), text the
+// listing must hold and the log must hold and must not hold.
+struct OptRun {
+    const char* name;
+    std::string site, ctl;
+    int rc;
+    std::string outname, out;
+    std::vector<std::string> lst, log, nolog;
+};
+
+bool holds(const std::string& all, const std::string& what) { return all.find(what) != std::string::npos; }
+
+const std::string kRW = "READ in.dat\nWRITE out.dat\n";
+const std::string kIn = "AAAA\nBBBB\n";
+const std::string kE7 = "*** ERROR 007 ***  Not a valid operand here: number or record position expected";
+
+}  // namespace
+
+TEST(tvlopt, RunOptionsInRuns) {
+    std::string lines224;
+    for (int i = 0; i < 223; ++i) lines224 += "OPTION MFC\n";
+    lines224 += "OPTION ERRLIM 0\n";
+    const std::string e271 = "         EOJ 'x\n         ******\n*** ERROR 271 ***  Quote not closed\n\n";
+    std::string bad5;
+    for (int i = 0; i < 5; ++i) bad5 += "EOJ 'x\n";
+    const std::vector<OptRun> rows = {
+        {"separator from the next line", "", "OPTION SEP=;\nREAD in.dat; WRITE out.dat\n", 0, "out.dat", kIn, {}, {}, {}},
+        {"separator not on its own line", "", "OPTION SEP=; READ in.dat\n", 52, "", "",
+         {"*** ERROR 045 ***"}, {}, {}},
+        {"separator from the site file", "OPTION SEP=;\n", "READ in.dat; WRITE out.dat\n", 0, "out.dat", kIn, {}, {}, {}},
+        {"site file lines", "* note\nOPTION MFCX\nREAD in.dat\nOPTION HEAD 'x'\nOPTIONX NOBANNER\n/* end\nOPTION ERRLIM 0\n",
+         "READ in.dat\nWRITE out.dat\n", 0, "out.dat", kIn, {},
+         {"Syntax err in torvale.nam :2\nSyntax err in torvale.nam :3\nSyntax err in torvale.nam :4\n"},
+         {"torvale.nam :1", "torvale.nam :5", "torvale.nam :7", "TORVALE/L64"}},
+        {"bad value in the site file", "OPTION MFC\nOPTION ERRLIM 0\nOPTION CONTMAX 3\n", kRW, 52, "", "",
+         {kE7 + " torvale.nam :2\n\n     1.  READ in.dat"},
+         {"Syntax err in torvale.nam :2\nSyntax err in torvale.nam :3\n"}, {}},
+        {"lines after 223", lines224, kRW, 0, "out.dat", kIn, {}, {"torvale.nam: lines after 223 ignored\n"},
+         {"Syntax err"}},
+        {"ERRLIM 3 over five bad statements", "", "OPTION ERRLIM 3\n" + bad5, 52, "", "",
+         {"OPTION ERRLIM 3\n" + e271 + e271 + e271 + "\nSUMMARY.."}, {}, {}},
+        {"ENVFAIL CANCEL", "", "OPTION ENVFAIL CANCEL\nREAD %NO_SUCH_VAR%\nWRITE %2\n", 52, "", "",
+         {"*** ERROR 160 ***  Environment variable in %name% not defined",
+          "*** ERROR 152 ***  Parameter %n not defined on the command line"}, {}, {}},
+        {"ENVFAIL SAME", "", "OPTION ENVFAIL SAME\nREAD in.dat\nWRITE %NO_SUCH_VAR%\n", 0, "%NO_SUCH_VAR%", kIn, {}, {}, {}},
+        {"ENVFAIL NUL", "", "OPTION ENVFAIL NUL\nREAD in.dat\nWRITE out.dat %NO_SUCH_VAR%\n", 0, "out.dat", kIn, {}, {}, {}},
+        {"ENVFAIL text", "", "OPTION ENVFAIL 'out.dat'\nREAD in.dat\nWRITE %NO_SUCH_VAR%\n", 0, "out.dat", kIn, {}, {}, {}},
+        {"NOENVVAR", "", "OPTION NOENVVAR\nREAD in.dat\nWRITE %PATH%\n", 0, "%PATH%", kIn, {}, {}, {}},
+        {"NOBANNER", "", "OPTION NOBANNER\nREAD in.dat\nWRITE out.dat\nEOJ 'x\n", 52, "", "", {}, {"TORVALE/L64 3.50 ERROR 271"},
+         {"2026"}},
+    };
+    for (const OptRun& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string d = tvt::tempdir("tvlopt_run");
+        tvt::spit(d + "/torvale.msg", tvt::slurp(TORVALE_SRC "/torvale.msg"));
+        if (!r.site.empty()) tvt::spit(d + "/torvale.nam", r.site);
+        tvt::spit(d + "/in.ctl", r.ctl);
+        tvt::spit(d + "/in.dat", kIn);
+        auto run = tvt::run({"-ctl", "in.ctl"}, d);
+        EXPECT_EQ(run.status, r.rc);
+        if (!r.outname.empty()) EXPECT_EQ(tvt::slurp(d + "/" + r.outname), r.out);
+        else EXPECT_FALSE(tvt::exists(d + "/out.dat"));
+        std::string lst = tvt::slurp(d + "/TORV.LST");
+        for (auto& w : r.lst) EXPECT_TRUE(holds(lst, w)) << w << "\n" << lst;
+        for (auto& w : r.log) EXPECT_TRUE(holds(run.err, w)) << w << "\n" << run.err;
+        for (auto& w : r.nolog) EXPECT_FALSE(holds(run.err, w)) << w << "\n" << run.err;
+    }
+}
