@@ -290,8 +290,8 @@ void eolkw(CMV* c, FFREC* f) {
 // (TABSIN) or for output files (TABSOUT) in force.
 void tabskw(FFREC* f) {
     if (!tokf("TABS")) {
-        if (f->tabw == TABW_UNSET && cm->optp)
-            f->tabw = (f->mode & (FM_IN | FM_UPD)) ? cm->optp->tabsin : cm->optp->tabsout;
+        int w = !cm->optp ? 0 : (f->mode & (FM_IN | FM_UPD)) ? cm->optp->tabsin : cm->optp->tabsout;
+        if (f->tabw == TABW_UNSET && w > 0) f->tabw = w;
         return;
     }
     if (tokt("OFF")) {
