@@ -49,6 +49,11 @@ struct OPTB {
     char          dumpenc[2];   // dump marker characters, "|" and ":"
     char          keyenc[2];    // key encoding brackets, "[]"
     std::int32_t  deffp;        // default floating-point format, 0 = none
+    char*         defdir;       // DEFDIR: directory of relative data-file names (tag "dfd"), or null
+    std::uint32_t dirtype;      // directory defaults: entry-type bits, 0 = the files' own
+    std::int32_t  dirsub;       // directory defaults: sub-directory depth, -1 = not given
+    std::int32_t  dirsort;      // directory defaults: sort letter, 0 = none, -1 = not given
+    std::uint8_t  dirraw;       // directory defaults: 1 = raw entries
     std::uint8_t  envfail;      // ENVF_* below: what a %n or %name% without a value gives
     std::int32_t  envlen;       // bytes of envtext
     char*         envtext;      // ENVFAIL 'text' (tag "env"), or null
@@ -318,6 +323,7 @@ extern TK*           tkc;       // current-token cursor
 extern std::uint32_t cmsw2;     // switch word 2
 extern std::uint32_t cmsw3;     // switch word 3, SW3_* below and in engine.h
 constexpr std::uint32_t SW3_VIATVLCALL = 0x02;   // CALLTYPE VIA_TVLCALL: routines called through tvlcall
+constexpr std::uint32_t SW3_FILL       = 0x10;   // FILL in the site options file: every data file is filled
 constexpr std::uint32_t SW3_MFC        = 0x100;  // MFC: files go through the external file handler
 extern std::uint32_t cmsw4;     // switch word 4, SW4_* above
 extern int           startsw;   // START state of the selection loop

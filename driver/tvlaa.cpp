@@ -359,7 +359,7 @@ void geomset(CMV* c, FFREC* f) {
         f->bufsize = (8368 / f->lrecl) * f->lrecl;
     if (f->lrecl > 0 && f->recfm != RF_LINE && f->bufsize > 0 && f->bufsize < f->lrecl + f->dwlen)
         f->bufsize = f->lrecl + f->dwlen;
-    if (!(c->optp && c->optp->rdw) && !(f->dflags & (DF_RDW | DF_NORDW))) f->dflags |= DF_NORDW;
+    if (!(f->dflags & (DF_RDW | DF_NORDW))) f->dflags |= DF_NORDW;  // RDW came with the definition
 }
 
 // Release what preparation and the condition and file parsers made for

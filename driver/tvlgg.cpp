@@ -240,6 +240,7 @@ long long finish(CMV* c, long long rc) {
     cblgcorf(gc, &c->argvp, "arg");
     cblgcorf(gc, &c->optp->envtext, "env");
     cblgcorf(gc, &c->optp->sqllog, "sql");
+    if (c->optp->defdir) cblgcorf(gc, &c->optp->defdir, "dfd");
     c->calllib = nullptr;
     cblgcorf(gc, &c->optp->libname, "libn");
     CMV last;
@@ -276,6 +277,8 @@ void rundefs(CMV* c) {
     o->fill = ' ';
     o->trap = 1;
     o->rdw = 0;
+    o->dirsub = -1;
+    o->dirsort = -1;
     o->banner = 1;
     o->contmax = 4096;
     o->prtsum = 2;

@@ -62,6 +62,7 @@ FFREC* cblf_mak(FFCB* fc) {
 static void kilone(GCCB* gc, FFREC* f) {
     if (f->buf) cblgcorf(gc, &f->buf, "ffbf");
     if (f->mfvhdr) cblgcorf(gc, &f->mfvhdr, "mfh");
+    if (f->tabbuf) cblgcorf(gc, &f->tabbuf, "tabx");
     if (f->prefix) cblgcorf(gc, &f->prefix, "pth");
     if (f->dsn) cblgcorf(gc, &f->dsn, "dsn3");
     if (f->eol && !(f->aflags & AF_EOLFIX)) cblgcorf(gc, &f->eol, "eol");

@@ -361,10 +361,8 @@ static const char* geometry(const CMV* c, FFREC* f) {
         const OPTB* o = c ? c->optp : nullptr;
         f->tabw = o ? (input ? o->tabsin : o->tabsout) : 0;
     }
-    if (!(f->dflags & (DF_RDW | DF_NORDW))) {
-        const OPTB* o = c ? c->optp : nullptr;
-        f->dflags |= (o && o->rdw) ? DF_RDW : DF_NORDW;
-    }
+    // The run's RDW option reached the file when it was defined.
+    if (!(f->dflags & (DF_RDW | DF_NORDW))) f->dflags |= DF_NORDW;
     f->aflags &= ~(AF_CTLZ | AF_FAST | AF_FASTV);
     if (f->recfm == RF_LINE && f->eollen > 0 && !(f->dflags & (DF_RECFM | DF_KEEPCTLZ)))
         f->aflags |= AF_CTLZ;
@@ -874,26 +872,51 @@ static Cut cutone(FFCB* fc, Piece& r) {
     return nullptr;
 }
 
-// Copy out: into the caller's area when it is large enough, else in place.
+// The length of the n bytes at p with each TAB expanded to the next stop
+// of width w.
+static std::int64_t tabsize(const char* p, std::int64_t n, int w) {
+    std::int64_t o = 0;
+    for (std::int64_t i = 0; i < n; i++) o += p[i] == '\t' ? w - o % w : 1;
+    return o;
+}
+
+// A record with TABs that no caller's area takes is expanded into the
+// file's own buffer, grown (never shrunk) to the longest expansion; the
+// buffer lives as long as the file record, so the current record stays
+// valid after a close.  Null when the memory is not to be had.
+[[gnu::noinline]] static char* tabown(FFCB* fc, const char* src, std::int64_t raw, std::int64_t n) {
+    FFREC* f = fc->ffrec;
+    if (n > f->tabcap) {
+        if (f->tabbuf) cblgcorf(fgc(fc), &f->tabbuf, "tabx");
+        std::int64_t cap = std::max<std::int64_t>(n, 256);
+        f->tabbuf = static_cast<char*>(cblgcore(fgc(fc), static_cast<long>(cap), 0, "tabx"));
+        f->tabcap = f->tabbuf ? cap : 0;
+        if (!f->tabbuf) return nullptr;
+    }
+    tabxpand(f->tabbuf, f->tabcap, src, raw, 0x09, f->tabw);
+    return f->tabbuf;
+}
+
+// Copy out: into the caller's area when it is large enough, else in place
+// (a record with TABs to expand: into the file's own buffer).  The record
+// length is the length after expansion.
 static char* copyout(FFCB* fc, char* rec, std::int64_t len, const Piece& r, std::int64_t prev) {
     FFREC* f = fc->ffrec;
     const char* src = reinterpret_cast<const char*>(r.p);
     bool tabs = f->tabseen && f->tabw > 0;
-    std::int64_t n = r.n;
+    std::int64_t n = tabs ? tabsize(src, r.n, f->tabw) : r.n;
     char* out;
     f->rawlen = r.n;
     if (rec && len > 0 && len >= n) {
-        if (tabs) {
-            n = tabxpand(rec, len, src, r.n, 0x09, f->tabw);
-            if (n == 0) return fail(fc, kTabs);
-        } else {
-            std::memcpy(rec, src, static_cast<std::size_t>(n));
-        }
+        if (tabs) tabxpand(rec, len, src, r.n, 0x09, f->tabw);
+        else std::memcpy(rec, src, static_cast<std::size_t>(n));
         if ((f->dflags & DF_FILL) && prev > n && prev <= len)
             std::memset(rec + n, f->fill, static_cast<std::size_t>(prev - n));
         out = rec;
+    } else if (tabs) {
+        out = tabown(fc, src, r.n, n);
+        if (!out) return fail(fc, kTabs);
     } else {
-        if (tabs && !(f->aflags & AF_TABOK)) return fail(fc, kTabs);
         out = const_cast<char*>(src);
     }
     f->reclen = n;

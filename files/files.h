@@ -108,6 +108,8 @@ struct FFREC {
     std::int64_t  blkbeg;      // output: buffer offset of the open V block, -1 none
     std::int32_t  syserr;      // errno of the first failed system call
     std::int64_t  rawlen;      // bytes of the last record read as they lie in the file
+    char*         tabbuf;      // a record with its TABs expanded, when no caller's area takes it (tag "tabx")
+    std::int64_t  tabcap;      // bytes of tabbuf
     GCCB*         gccb;        // memory pool of the file's own texts (dsn, prefix, errm), from cblf_mak
     // Set by the file definitions of the statements (tvlfa).
     std::uint32_t fdflags;     // FDF_* below
@@ -202,7 +204,6 @@ constexpr std::uint32_t DF_DUMMY    = 0x8000000;  // DUMMY: reads end at once, w
 // FFREC.aflags, access flags
 constexpr std::uint32_t AF_NOSLASH  = 0x1;   // the path holds no slash
 constexpr std::uint32_t AF_HOLDUPD  = 0x2;   // hold the record for update
-constexpr std::uint32_t AF_TABOK    = 0x4;   // a record with TABs may be handed out unexpanded
 constexpr std::uint32_t AF_CTLZ     = 0x8;   // drop a final control-Z (decided at open)
 constexpr std::uint32_t AF_EOLFIX   = 0x10;  // eol is the built-in LF, not an own copy
 constexpr std::uint32_t AF_FAST     = 0x20;  // fixed or plain line records: the short record path

@@ -286,8 +286,14 @@ void eolkw(CMV* c, FFREC* f) {
 }
 
 // TABS OFF, TABS 0 (no expansion) or TABS n; an invalid width gives 8.
+// Without it, a file defined now takes the run's width for input files
+// (TABSIN) or for output files (TABSOUT) in force.
 void tabskw(FFREC* f) {
-    if (!tokf("TABS")) return;
+    if (!tokf("TABS")) {
+        int w = !cm->optp ? 0 : (f->mode & (FM_IN | FM_UPD)) ? cm->optp->tabsin : cm->optp->tabsout;
+        if (f->tabw == TABW_UNSET && w > 0) f->tabw = w;
+        return;
+    }
     if (tokt("OFF")) {
         f->tabw = -1;
         return;

@@ -25,6 +25,7 @@
 #include "report/report.h"
 #include "runtime/runtime.h"
 
+#include <cstdio>
 #include <cstring>
 
 
@@ -199,18 +200,60 @@ int fnpick(CMV* c, char* out, char* dsn, int* dsnlen) {
 
 // A file block that a statement made: mode and record format are left for
 // the file definition and run preparation; DUMMY written in the statement
-// has marked it as the dummy file; the identifier is upper case.
+// has marked it as the dummy file; the identifier is upper case.  The
+// run's options in force give its defaults: the fill character (filling
+// on when the site options file asked for it) and the descriptor words.
 void stmtfile(FFREC* f) {
     CMV* c = cm;
     for (char& ch : f->fileid) ch = static_cast<char>(ttab_uc[static_cast<unsigned char>(ch)]);
     if (f->dflags & DF_INSTREAM) c->stmtsw |= CM_STMT_CARD;
+    if (const OPTB* o = c->optp) {
+        f->fill = o->fill;
+        if (o->rdw) f->dflags |= DF_RDW;
+    }
+    if (cmsw3 & SW3_FILL) f->dflags |= DF_FILL;
 }
 
-// The data-set name written after DSN: the path the file is opened by.
+// Whether the data-file name s (n bytes) goes under the default
+// directory: one is set, and the name is neither absolute nor given
+// with a drive letter.
+const char* defdirof(const CMV* c, const char* s, int n) {
+    const char* d = c->optp ? c->optp->defdir : nullptr;
+    if (!d || n < 1 || s[0] == '/' || (n >= 2 && s[1] == ':')) return nullptr;
+    return d;
+}
+
+// The data-set name written after DSN: the path the file is opened by,
+// under the default directory when it is relative (too long: error 30).
 FFREC* setdsn(FFREC* f, const char* dsn, int len) {
+    char joined[512];
+    if (const char* d = defdirof(cm, dsn, len)) {
+        int n = std::snprintf(joined, sizeof joined, "%s%.*s", d, len, dsn);
+        if (n < 0 || n >= 256) {
+            seterr(30);
+            return f;
+        }
+        dsn = joined;
+        len = n;
+    }
     dsn_set(f, dsn, len);
     f->sflags |= FS_DSNPATH;
     return f;
+}
+
+// A relative data-file name's prefix goes under the default directory;
+// false (error 30) when the two do not fit.
+bool defjoin(const CMV* c, const char* s, int n, Parts& p) {
+    const char* d = defdirof(c, s, n);
+    if (!d) return true;
+    char had[sizeof p.prefix];
+    std::memcpy(had, p.prefix, sizeof had);
+    int k = std::snprintf(p.prefix, sizeof p.prefix, "%s%s", d, had);
+    if (k < 0 || static_cast<std::size_t>(k) >= sizeof p.prefix) {
+        seterr(30);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -240,6 +283,8 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
     Parts p;
     split(s, sp ? 0 : n, p);
     if (sp) std::memcpy(p.fname, s, static_cast<std::size_t>(n));
+    bool data = how == FN_STMT || how == FN_DEF;
+    if (data && !sp && !defjoin(c, s, n, p)) return nullptr;
     std::uint32_t marks = sp ? sp->dflags : 0;
     if (c->stmtsw & CM_STMT_DUMMY) {  // DUMMY written beside a statement's name
         marks |= DF_DUMMY;
@@ -248,7 +293,7 @@ FFREC* tvlfn(CMV* c, int how, const char* name, int len) {
     // Data files and the run's own files are apart: a name finds only a
     // file of its own side, so a statement's WRITE SEL never reaches the
     // statement file SEL.CTL.
-    bool own = how != FN_STMT && how != FN_DEF;
+    bool own = !data;
     for (FFREC* f = c->ffhead; f; f = f->next)
         if (own == ((f->fdflags & FDF_RUNFILE) != 0) && same(f, p, marks))
             return dsnlen ? setdsn(f, dsn, dsnlen) : f;

@@ -335,12 +335,181 @@ void prt_geom(CMV*, CN*) {}
 
 namespace {
 
-void optfill(CMV*, bool) {}
-void optdir(CMV*, bool) {}
-void optrdw(CMV*, bool) {}
-void opttabs(CMV*, bool) {}
-void optdefdir(CMV*, bool) {}
-void optdeffp(CMV*, bool) {}
+// FILL or PAD c: the run's fill character, for the work area and as the
+// default of the files defined later; read from the site options file it
+// also turns filling on for every data file.  NOFILL: filling off.
+void optfill(CMV* c, bool site) {
+    char ch = c->optp->fill;
+    std::int16_t before = c->errnum;
+    if (chkfill(&ch) && c->errnum == before) {
+        c->optp->fill = ch;
+        if (site) cmsw3 |= SW3_FILL;
+    }
+    if (tokf("NOFILL")) cmsw3 &= ~SW3_FILL;
+}
+
+// Entry-type letters of a directory and their bits.  ORDER letter
+struct DIRTYP {
+    char          letter;
+    std::uint32_t bit;
+};
+constexpr DIRTYP kDirTyp[] = {{'.', 0x400000}, {'A', 0x200000}, {'D', 0x100000},  {'H', 0x20000}, {'N', 0x1000000},
+                              {'R', 0x10000},  {'S', 0x40000},  {'V', 0x80000},   {'Y', 0x800000}};
+
+// The entry-type bits of a word of letters ("ALL": every type; blanks and
+// commas are skipped); 0 after error 200.
+std::uint32_t dirtypes(TK* v) {
+    if (inlist("ALL", v->text, v->len, nullptr)) {
+        std::uint32_t all = 0;
+        for (const DIRTYP& d : kDirTyp) all |= d.bit;
+        return all;
+    }
+    std::uint32_t bits = 0;
+    for (int i = 0; i < v->len; ++i) {
+        char ch = static_cast<char>(ttab_uc[static_cast<unsigned char>(v->text[i])]);
+        if (ch == ' ' || ch == ',') continue;
+        std::uint32_t b = 0;
+        for (const DIRTYP& d : kDirTyp)
+            if (d.letter == ch) b = d.bit;
+        if (!b) {
+            badon(v, 200);
+            return 0;
+        }
+        bits |= b;
+    }
+    return bits;
+}
+
+// The run's defaults for directory files (the file's own keywords win):
+// TYPEDIR, DIRTYPE letters | ALL; RAW; SUB, SUBDIR, SUBDIRS [depth]
+// (256 when none follows); NOSUB; SORT, SORTDIR, DIRSORT NO | 0 | one of
+// the sort letters (error 166); NOSORT.  Repeatable, anywhere.
+void optdir(CMV* c, bool) {
+    OPTB* o = c->optp;
+    while (char* k = tokfk("TYPEDIR,DIRTYPE,RAW,SORT,SORTDIR,DIRSORT,NOSORT,SUB,SUBDIR,SUBDIRS,NOSUB")) {
+        char k0 = k[0], k3 = k[3];
+        if (k0 == 'T' || (k0 == 'D' && k3 == 'T')) {  // TYPEDIR, DIRTYPE
+            TK* v = nextval();
+            if (!v || v->len == 0) {
+                badon(v ? v : c->tkcur, 200);
+                return;
+            }
+            take(v);
+            if (std::uint32_t bits = dirtypes(v)) o->dirtype = bits;
+        } else if (k0 == 'R') {
+            o->dirraw = 1;
+        } else if (k0 == 'N') {  // NOSORT, NOSUB
+            if (k[2] == 'S' && k[3] == 'O') o->dirsort = 0;
+            else o->dirsub = 0;
+        } else if (k0 == 'S' && k[1] == 'U') {  // SUB, SUBDIR, SUBDIRS
+            TK* v = nextval();
+            long n = 256;
+            if (v && !(v->flags & (TK_APOS | TK_QUOT)) && v->len > 0 && v->text[0] >= '0' && v->text[0] <= '9') {
+                n = valnnn(c);
+                if (n == -999) return;
+                if (n > 256) n = 256;
+            }
+            o->dirsub = static_cast<std::int32_t>(n);
+        } else {  // SORT, SORTDIR, DIRSORT
+            if (tokt("NO,0")) {
+                o->dirsort = 0;
+                continue;
+            }
+            TK* v = nextval();
+            char ch = v && v->len == 1 ? static_cast<char>(ttab_uc[static_cast<unsigned char>(v->text[0])]) : 0;
+            if (!ch || !std::strchr("SPENDZHXMT", ch)) {
+                badon(v ? v : c->tkcur, 166);
+                return;
+            }
+            take(v);
+            o->dirsort = ch;
+        }
+    }
+}
+
+// NORDW, RDW: whether the files defined later keep their record
+// descriptor words; the last one written counts.
+void optrdw(CMV* c, bool) {
+    while (char* k = tokfk("NORDW,RDW")) c->optp->rdw = k[0] == 'R' ? 1 : 0;
+}
+
+// TABSIN, TABSOUT n (repeatable): the tab width of the input files, and
+// of the output files, defined later; 0 to 255 (error 7 outside).  The
+// output width is kept for the files but nothing is expanded on output.
+void opttabs(CMV* c, bool) {
+    while (char* k = tokfk("TABSIN,TABSOUT")) {
+        TK* v = nextval();
+        long n = valnnn(c);
+        if (n == -999) return;
+        if (n < 0 || n > 255) {
+            badon(v, 7);
+            return;
+        }
+        if (k[4] == 'I') c->optp->tabsin = static_cast<std::int32_t>(n);
+        else c->optp->tabsout = static_cast<std::int32_t>(n);
+    }
+}
+
+// Whether a data file has been defined (the run's own files, the
+// statement sources, the message file and the listing, do not count).
+bool datafiles(CMV* c) {
+    for (FFREC* f = c->ffhead; f; f = f->next)
+        if (!(f->fdflags & FDF_RUNFILE)) return true;
+    return false;
+}
+
+// DEFDIR, DFLTDIR, DEFAULTDIR path: the directory that every relative
+// data-file name goes under (tag "dfd"); once a data file is defined,
+// error 169.  A path that is missing is error 5.
+void optdefdir(CMV* c, bool) {
+    if (!tokf("DEFDIR,DFLTDIR,DEFAULTDIR")) return;
+    TK* v = nextval();
+    if (!v || v->len <= 0 || (v->flags & TK_HEX)) {
+        badon(v ? v : c->tkcur, 5);
+        return;
+    }
+    if (datafiles(c)) {
+        badon(v, 169);
+        return;
+    }
+    take(v);
+    const char* s = v->text;
+    int n = v->len;
+    // An unquoted path keeps the case it was written in, and a word split
+    // at "+" or "-" its whole source (its later pieces are taken too).
+    if (!(v->flags & (TK_APOS | TK_QUOT | TK_EQV1 | TK_EQV2 | TK_EQCOPY)) && v->src && v->srclen >= v->len) {
+        s = v->src;
+        n = v->srclen;
+        if (v->flags & TK_SPLIT)
+            for (TK* p = v->next; p && !(p->flags & TK_END) && (p->flags & TK_PIECE) && !(p->flags & TK_SPLIT) &&
+                                  p->src >= v->src && p->src < v->src + v->srclen;
+                 p = p->next)
+                if (!(p->flags & TK_USED)) take(p);
+    }
+    if (n >= 200) {
+        badon(v, 30);
+        return;
+    }
+    OPTB* o = c->optp;
+    if (o->defdir) cblgcorf(c->gccb, &o->defdir, "dfd");
+    o->defdir = static_cast<char*>(cblgcore(c->gccb, n + 2, 0, "dfd"));
+    std::memcpy(o->defdir, s, static_cast<std::size_t>(n));
+    if (o->defdir[n - 1] != '/') o->defdir[n] = '/';
+}
+
+// DEFFP, DFLTFP, DEFAULTFP BIN | BFP | HEX | HFP | NAT | NATIVE: the float
+// style of float operands and variables written later without one: HEX
+// and HFP the hexadecimal style, the others the binary one (error 191
+// without a word).
+void optdeffp(CMV* c, bool) {
+    if (!tokf("DEFFP,DFLTFP,DEFAULTFP")) return;
+    char* k = tokt("BIN,BFP,HEX,HFP,NAT,NATIVE");
+    if (!k) {
+        badon(nextval() ? nextval() : c->tkcur, 191);
+        return;
+    }
+    c->optp->deffp = k[0] == 'H' ? FD_STYL_HFP : FD_STYL_BFP;
+}
 
 }  // namespace
 

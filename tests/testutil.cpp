@@ -193,6 +193,7 @@ void Ctx::release() {
     tokfree(c);
     stmtfree(c);
     parmfree(c);
+    if (opt.defdir) cblgcorf(&gc, &opt.defdir, "dfd");
 }
 
 void OpFix::SetUp() { c->cncur = &node; }
