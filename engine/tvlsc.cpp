@@ -257,10 +257,10 @@ bool valop(const CMV* c, const FLD* f) {
 }
 
 // Where a declared variable's bytes lie: over a value area, in the
-// record, or in the work area; null when that place does not exist.
+// record, or in the dynamic area; null when that place does not exist.
 unsigned char* dclstore(const CMV* c, const DCL* d) {
     unsigned char* base = (d->flags & DCL_VAREA) ? reinterpret_cast<unsigned char*>(d->base)
-                        : (d->flags & DCL_INREC) ? c->currec : c->worka;
+                        : (d->flags & DCL_INREC) ? c->currec : c->dyna;
     if (!base || d->pos < 0) return nullptr;
     return base + d->pos;
 }
