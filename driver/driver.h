@@ -49,7 +49,18 @@ struct OPTB {
     char          dumpenc[2];   // dump marker characters, "|" and ":"
     char          keyenc[2];    // key encoding brackets, "[]"
     std::int32_t  deffp;        // default floating-point format, 0 = none
+    std::uint8_t  envfail;      // ENVF_* below: what a %n or %name% without a value gives
+    std::int32_t  envlen;       // bytes of envtext
+    char*         envtext;      // ENVFAIL 'text' (tag "env"), or null
+    char*         sqllog;       // SQL log file of the data-base link (tag "sql"), or null
+    char*         libname;      // LIBNAME: the user-routine library (tag "libn"), or null
 };
+// OPTB.envfail
+constexpr std::uint8_t ENVF_SAME   = 0;  // left as written
+constexpr std::uint8_t ENVF_NUL    = 1;  // replaced by nothing
+constexpr std::uint8_t ENVF_CANCEL = 2;  // error 152 (%n) or 160 (%name%); %n above the count is 152
+constexpr std::uint8_t ENVF_TEXT   = 3;  // replaced by one token holding envtext
+
 static_assert(std::is_trivially_copyable_v<OPTB> && std::is_trivially_destructible_v<OPTB>);
 
 // The exit interface block: the words that called routines and line exits
@@ -91,7 +102,7 @@ struct CMV {
     const char*   relp;         // release text "3.50.022 2021/07/07 16:17"
     void*         gcore_fn;     // cblgcore, for called user routines
     void*         gcorf_fn;     // cblgcorf, for called user routines
-    char*         ssnp;         // 72-byte data-base subsystem name block (tag "ssn")
+    char*         ssnp;         // 72-byte data-base subsystem name block (tag "ssn"), SSN_* below
     std::int32_t  linelen;      // bytes of the current statement text
     std::int32_t  linecnt;      // physical statement lines read; 0 for the command line
     std::int16_t  errnum;       // error recorded for the current statement, 0 if none
@@ -262,6 +273,13 @@ constexpr std::uint32_t CM_LINE_REST = 0x08;  // the rest of the line is not sta
 constexpr std::uint32_t CM_TERM_STDIN = 0x08; // standard input is a terminal
 constexpr std::uint32_t CM_TERM_KEYENCERR = 0x01; // a bad key encoding is an error (KEYENCERR)
 constexpr std::uint32_t CM_LINE_DSNPFX = 0x1000000; // data-set names take the user-id prefix (DSNPFX)
+// CMV.ssnp: the run's default data-base connection, three NUL-ended
+// slots of SSN_SLOT bytes (values of at most 15 characters), set by the
+// OPTION credentials
+constexpr int SSN_SLOT = 16;
+constexpr int SSN_NAME = 0;   // SSN: the subsystem name
+constexpr int SSN_USER = 16;  // USER: the user id
+constexpr int SSN_PASS = 32;  // ODBCPASS, OPASS: the password
 // CMV.drvsw
 constexpr std::uint32_t CM_DRV_LOGDONE = 0x01;  // the log line (heading and date) was written
 constexpr std::uint32_t CM_DRV_VERSION = 0x02;  // -V: version request
@@ -300,7 +318,9 @@ constexpr std::uint32_t SW4_PARMSTAR = 0x2000;  // parameter string ends with "/
 extern CMV*          cm;        // the run context
 extern TK*           tkc;       // current-token cursor
 extern std::uint32_t cmsw2;     // switch word 2
-extern std::uint32_t cmsw3;     // switch word 3
+extern std::uint32_t cmsw3;     // switch word 3, SW3_* below and in engine.h
+constexpr std::uint32_t SW3_VIATVLCALL = 0x02;   // CALLTYPE VIA_TVLCALL: routines called through tvlcall
+constexpr std::uint32_t SW3_MFC        = 0x100;  // MFC: files go through the external file handler
 extern std::uint32_t cmsw4;     // switch word 4, SW4_* above
 extern int           startsw;   // START state of the selection loop
 extern int           savsiz;    // saved-line block size, 4096

@@ -874,29 +874,68 @@ bool begins(const TK* t, const char* w) {
     return t && t->len >= static_cast<int>(n) && std::memcmp(t->text, w, n) == 0;
 }
 
+// The text the kept error of the options file carries after its " - ":
+// "torvale.nam :n".
+char namextra[32];
+
+// Whether the first word t names an OPTION statement that statement
+// analysis takes as one (and so substitutes its %n and %name%).
+bool optword(const TK* t) {
+    return t->len <= 7 && inlist("OPT,OPTION,OPTIONS", t->text, t->len, nullptr);
+}
+
 // Read the open options file: up to 223 lines, to its end, or to a line
-// whose first token begins with "/*".  A line whose first token begins
-// with OPT is analysed; a line whose tokens are not all used, or that
-// recorded an error, writes the syntax-error line to the log.
+// whose first token begins with "/*"; a line past the 223rd is only
+// noted in the log.  A line whose first token begins with OPT is analysed
+// as an OPTION statement, whatever the rest of that word: OPT, OPTION and
+// OPTIONS through statement analysis, any other such word by the options
+// parser directly, so that no line of the file defines a file or an
+// action.  A line with tokens left over (any other statement, HEAD) writes
+// the syntax-error line to the log and nothing more; a line whose value
+// is bad writes it too, and the first such error is kept for the first
+// statement, with " torvale.nam :n" appended, so that the run stops
+// before preparation.
 void optlines(CMV* c, FFREC* f) {
     II src{};
     src.file = f;
     void* saved = c->iicur;
     c->iicur = &src;
     c->drvsw |= CM_DRV_SITE;
-    while (c->linecnt < kOptLines && getphys(c, c->wline + WLINE_PFX, WLINE_READ)) {
+    std::int16_t kept = 0;
+    while (getphys(c, c->wline + WLINE_PFX, WLINE_READ)) {
+        if (c->linecnt >= kOptLines) {
+            std::fprintf(c->logfp, "torvale.nam: lines after %d ignored\n", kOptLines);
+            break;
+        }
         c->linecnt++;
         char* l = c->wline + WLINE_PFX;
         tvltokn(c, l, c->linelen, 0);
         tkc = c->tkhead;
         TK* t = tokdata();
         if (begins(t, "/*")) break;
-        if (begins(t, "OPT") && !c->errnum) tvlctla(c);
+        if (begins(t, "OPT") && !c->errnum) {
+            if (optword(t)) {
+                tvlctla(c);
+            } else {
+                tkc = t;
+                tokdel();
+                opt_rtn(c, 'O');
+            }
+            if (c->errnum && !kept) {
+                kept = c->errnum;
+                std::snprintf(namextra, sizeof namextra, "torvale.nam :%d", c->linecnt);
+            }
+        }
         if (c->errnum || tokfu()) std::fprintf(c->logfp, "Syntax err in torvale.nam :%d\n", c->linecnt);
         seterr(0);
     }
     c->drvsw &= ~CM_DRV_SITE;
     c->iicur = saved;
+    if (kept) {
+        c->errnum = kept;
+        c->tkerr = nullptr;  // the file's tokens are gone by the time it is printed
+        c->errextra = namextra;
+    }
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ struct ADEC {
 int pdaget(const FLD* f, ADEC* d, double* dbl);  // resolved operand into d (0) or a double (1); -1 bad data
 int pdaput(FLD* t, const ADEC* d, bool wrap);    // d into the resolved result field; 0 or 8
 int arcalc(int op, const ADEC* a, const ADEC* b, int rscale, ADEC* q, ADEC* r);  // b op a; 0, 8, 9 (64-bit wrap)
+int pk64step(int op, const FLD* a, const FLD* b, FLD* t);  // packed ADD/SUB, all of 1 to 9 bytes, no decimals; 0 or 8
 
 // Build a field list's value in area (length bytes): the bytes built, 0
 // when a field does not resolve, -1 when the list does not fit (then

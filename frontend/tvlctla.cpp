@@ -28,6 +28,7 @@
 #include "report/report.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -334,8 +335,20 @@ void replace(CMV* c, TK* t, EQE* e) {
     at->flags |= keep & kTrail;
 }
 
+// Whether e is a %n or %name% reference (not redefined by an EQU
+// statement) whose value is missing: it has none, or, under ENVFAIL
+// CANCEL, it is a %n beyond the positional values of the command line.
+bool missing(CMV* c, const EQE* e) {
+    if (e->kind == EQE_EQU || (e->flags & EQF_REDEF)) return false;
+    if (e->flags & EQF_NOVAL) return true;
+    return c->optp && c->optp->envfail == ENVF_CANCEL && e->kind == EQE_PARM &&
+           e->namep[1] - '0' > c->parmcnt;
+}
+
 // Whether the entry e substitutes token t (error 31 for the entry being
-// defined).
+// defined).  A reference without a value substitutes under ENVFAIL NUL
+// and 'text', records 152 (%n) or 160 (%name%) under CANCEL, and is left
+// as written otherwise.
 bool substitutes(CMV* c, TK* t, EQE* e, EQE* defining) {
     if (e == defining) {
         blame(c, t, 31);
@@ -343,7 +356,39 @@ bool substitutes(CMV* c, TK* t, EQE* e, EQE* defining) {
     }
     if (e->kind == EQE_EQU && (t->flags & (TK_APOS | TK_QUOT))) return false;
     if (e->kind != EQE_EQU && !(e->flags & EQF_REDEF) && c->optp && !c->optp->envvar) return false;
+    if (missing(c, e)) {
+        switch (c->optp ? c->optp->envfail : ENVF_SAME) {
+        case ENVF_NUL:
+        case ENVF_TEXT: return true;
+        case ENVF_CANCEL: blame(c, t, e->kind == EQE_PARM ? 152 : 160); return false;
+        default: return false;
+        }
+    }
     return !(e->flags & EQF_NOVAL);
+}
+
+// Put in place of t the value of e, or for a missing value what ENVFAIL
+// gives: nothing, or one token holding its text (quoted, so its case is
+// kept; inside a quoted token the token's own quotes).  A change made
+// inside quotes is written to the log with the line and the reference,
+// since it alters a literal or a pattern.
+void substone(CMV* c, TK* t, EQE* e) {
+    if ((t->flags & (TK_APOS | TK_QUOT)) && c->logfp)
+        std::fprintf(c->logfp, "Line %d: %.*s substituted inside quotes\n", c->linecnt, e->namelen, e->namep);
+    if (!missing(c, e)) {
+        replace(c, t, e);
+        return;
+    }
+    TK text{};
+    EQE fail{};
+    if (c->optp->envfail == ENVF_TEXT && c->optp->envtext) {
+        text.flags = TK_APOS;
+        text.text = c->optp->envtext;
+        text.len = c->optp->envlen;
+        fail.vals = &text;
+        fail.nvals = 1;
+    }
+    replace(c, t, &fail);
 }
 
 // Substitute the EQU entries in the statement, then re-join split words.
@@ -365,8 +410,8 @@ void substitute(CMV* c, EQE* defining) {
             TK* next = t->next;
             EQE* e = (t->flags & TK_EQCOPY) ? nullptr : eqefind(t->text, t->len);
             if (e && substitutes(c, t, e, defining)) {
-                int n = e->nvals;
-                replace(c, t, e);
+                int n = missing(c, e) ? (c->optp->envfail == ENVF_TEXT && c->optp->envtext ? 1 : 0) : e->nvals;
+                substone(c, t, e);
                 TK* last = t;
                 for (int i = 1; i < n; ++i) last = last->next;
                 next = last->next;

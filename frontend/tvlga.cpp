@@ -35,7 +35,7 @@
 namespace {
 
 bool dataword(const TK* t) {
-    return !(t->flags & (TK_USED | TK_DELIM | TK_END | TK_APOS | TK_QUOT | TK_HEX | TK_PIECE)) &&
+    return t && !(t->flags & (TK_USED | TK_DELIM | TK_END | TK_APOS | TK_QUOT | TK_HEX | TK_PIECE)) &&
            (t->flags & TK_WORD) && t->len > 0;
 }
 

@@ -9,31 +9,44 @@
 // Keywords not taken are left for the unused-token check (error 45).
 #include "frontend/frontend.h"
 #include "driver/driver.h"
+#include "files/files.h"
 #include "report/report.h"
 
-#include <charconv>
+#include <cstring>
 
-// The next data token as a number.  Anything but an unsigned decimal
-// constant that fits records error 7 on the token, leaves it unused, and
-// gives -999.
+// The next value as a number, read as a length expression of value names
+// (so 0x50 and 60+20 are numbers too).  Anything but a constant (a name,
+// an @-name, a quoted text, nothing) records error 7 on the value's first
+// token and gives -999.
 long valnnn(CMV* c) {
     TK* t = tokdata();
+    if (!t) {
+        if (!c->errnum) seterr(7);
+        return -999;
+    }
+    bool quoted = (t->flags & (TK_APOS | TK_QUOT)) && !(t->flags & TK_HEX);
+    char ch = t->len > 0 ? t->text[0] : 0;
+    // A value that cannot begin a constant is refused before the parse, so
+    // that a word is not made into an @-name on the way.
+    bool lead = (t->flags & TK_HEX) || (ch >= '0' && ch <= '9') || ch == '+' || ch == '-';
     long v = -999;
-    if (t && (t->flags & TK_WORD) && !(t->flags & (TK_APOS | TK_QUOT | TK_HEX)) && t->len > 0 &&
-        t->text[0] >= '0' && t->text[0] <= '9') {
-        auto [p, ec] = std::from_chars(t->text, t->text + t->len, v);
-        if (ec == std::errc{} && p == t->text + t->len) {
-            tkc = t;
-            tokdel();
-            return v;
+    if (!quoted && lead) {
+        std::int16_t before = c->errnum;
+        TK* blamed = c->tkerr;
+        FLD* f = nullptr;
+        tkc = t;
+        int rc = tvlvn(c, &f, VN_LEN);
+        bool ok = rc == 0 && f && f->lkind == PK_REC && !f->next && !f->lat && !(f->lflags & FL_DCL);
+        if (ok) v = static_cast<long>(f->len);
+        fldkill(c, &f);
+        if (ok) return v;
+        if (c->errnum != before) {  // the parse's own number gives way to 7
+            c->errnum = before;
+            c->tkerr = blamed;
         }
     }
-    if (t) {
-        tkc = t;
-        tokbad(7);
-    } else if (!c->errnum) {
-        seterr(7);
-    }
+    tkc = t;
+    tokbad(7);
     return -999;
 }
 
@@ -52,21 +65,249 @@ int onoff() {
 
 namespace {
 
-void optwork(CMV*, bool) {}
-void optaccept(CMV*, bool) {}
-void opttrap(CMV*, bool) {}
-void optcred(CMV*, bool) {}
-void optmfc(CMV*, bool) {}
-void optkeynf(CMV*, bool) {}
-void optsep(CMV*, bool) {}
-void optcont(CMV*, bool) {}
-void optbanner(CMV*, bool) {}
-void optenv(CMV*, bool) {}
-void opteof(CMV*, bool) {}
-void optsqllog(CMV*, bool) {}
-void optcalltype(CMV*, bool) {}
-void optlibname(CMV*, bool) {}
-void opterrlim(CMV*, bool) {}
+// Record error e on token t (or on the current token when t is null).
+void badon(TK* t, int e) {
+    if (t) tkc = t;
+    tokbad(e);
+}
+
+// The value token after a keyword that tokf just consumed, or null.
+TK* nextval() { return tkc ? tokdata() : nullptr; }
+
+// Consume t, the value of a keyword.
+void take(TK* t) {
+    tkc = t;
+    tokdel();
+}
+
+// W: the work length (only when none is set; below 22, error 66).
+void optwork(CMV*, bool) { workval(0); }
+
+// ASA0, NOASA0, Y2, Y4: accepted, no effect.
+void optaccept(CMV*, bool) {
+    while (tokf("ASA0,NOASA0,Y2,Y4")) {
+    }
+}
+
+// ABTRAP or TRAP [ON|OFF|YES|NO]: trapping on (also with no value) or
+// off; NOTRAP, NOTR: off.  The handler is installed or removed at once.
+void opttrap(CMV* c, bool) {
+    int on = -1;
+    if (tokf("ABTRAP,TRAP")) on = onoff() == 0 ? 0 : 1;
+    if (tokf("NOTRAP,NOTR")) on = 0;
+    if (on < 0) return;
+    c->optp->trap = static_cast<std::uint8_t>(on);
+    ab_set(on);
+}
+
+// The data-base credentials, each a value of at most 15 characters kept
+// NUL-ended in its slot of the run's subsystem-name block: SSN (the
+// subsystem), USER, and the password (ODBCPASS or OPASS).
+void optcred(CMV* c, bool) {
+    struct CRED {
+        const char* words;
+        int         slot;
+    };
+    static constexpr CRED kCred[] = {
+        {"ODBCPASS", SSN_PASS}, {"OPASS", SSN_PASS}, {"USER", SSN_USER}, {"SSN", SSN_NAME}};
+    for (const CRED& k : kCred) {
+        if (!tokf(k.words)) continue;
+        TK* v = nextval();
+        if (!v || v->len == 0) {
+            badon(v ? v : c->tkcur, 5);
+            continue;
+        }
+        if (v->len >= SSN_SLOT) {
+            badon(v, 149);
+            continue;
+        }
+        take(v);
+        if (!c->ssnp) continue;
+        char* s = c->ssnp + k.slot;
+        std::memset(s, 0, SSN_SLOT);
+        std::memcpy(s, v->text, static_cast<std::size_t>(v->len));
+    }
+}
+
+// MFC: files go through the external file handler.
+void optmfc(CMV*, bool) {
+    if (tokf("MFC")) cmsw3 |= SW3_MFC;
+}
+
+// RC_KEYNF n: the return code of a key not found, 0 to 255 (error 7).
+void optkeynf(CMV* c, bool) {
+    if (!tokf("RC_KEYNF")) return;
+    TK* v = nextval();
+    long n = valnnn(c);
+    if (n == -999) return;
+    if (n < 0 || n > 255) {
+        badon(v, 7);
+        return;
+    }
+    c->optp->rckeynf = static_cast<std::int32_t>(n);
+}
+
+// Characters the tokenizer gives a meaning of its own; none of them can
+// separate statements.
+constexpr const char kNoSep[] = "'\"*()[]{}=,%+-/ ";
+
+// SEP c: the statement separator, read from the next line on; NO or OFF:
+// none.  A value that is not one character, or one of kNoSep, is 117.
+void optsep(CMV* c, bool) {
+    if (!tokf("SEP")) return;
+    if (tokt("NO,OFF")) {
+        c->optp->sep = 0;
+        return;
+    }
+    TK* v = nextval();
+    if (!v || v->len != 1 || (v->flags & TK_HEX) || std::strchr(kNoSep, v->text[0])) {
+        badon(v ? v : c->tkcur, 117);
+        return;
+    }
+    take(v);
+    c->optp->sep = v->text[0];
+}
+
+// CONTMAX n: the continuation buffer, raised to n (4,096 to 1,048,576,
+// else error 6), never lowered.  Once the buffer exists its size is fixed:
+// error 154.
+void optcont(CMV* c, bool) {
+    if (!tokf("CONTMAX")) return;
+    TK* v = nextval();
+    if (c->contbuf) {
+        badon(c->tkcur, 154);
+        return;
+    }
+    long n = valnnn(c);
+    if (n == -999) return;
+    if (n < 4096 || n > 1048576) {
+        badon(v, 6);
+        return;
+    }
+    if (n > c->optp->contmax) c->optp->contmax = static_cast<std::int32_t>(n);
+}
+
+// NOBANNER, NOBAN: no heading line on the log; BANNER, BAN: the line
+// again.  The last one written counts.
+void optbanner(CMV* c, bool) {
+    while (char* k = tokfk("NOBANNER,NOBAN,BANNER,BAN")) c->optp->banner = k[0] == 'N' ? 0 : 1;
+}
+
+// NOENVVAR, NOENV: no substitution of %n and %name% (nor splitting at
+// "%"); ENVVAR: substitution with missing values left as written; ENVFAIL
+// SAME | NUL | NULL | CANCEL | 'text': what a missing value gives (error
+// 161 for anything else).  The text is kept with tag "env".
+void optenv(CMV* c, bool) {
+    OPTB* o = c->optp;
+    if (tokf("NOENVVAR,NOENV")) o->envvar = 0;
+    if (tokf("ENVVAR")) {
+        o->envvar = 1;
+        o->envfail = ENVF_SAME;
+    }
+    if (!tokf("ENVFAIL")) return;
+    if (char* k = tokt("SAME,NUL,NULL,CANCEL")) {
+        o->envfail = k[0] == 'S' ? ENVF_SAME : k[0] == 'N' ? ENVF_NUL : ENVF_CANCEL;
+        return;
+    }
+    TK* v = nextval();
+    if (!v || !(v->flags & (TK_APOS | TK_QUOT)) || (v->flags & TK_HEX)) {
+        badon(v ? v : c->tkcur, 161);
+        return;
+    }
+    take(v);
+    cblgcorf(c->gccb, &o->envtext, "env");
+    o->envtext = static_cast<char*>(cblgcore(c->gccb, v->len + 1, 0, "env"));
+    std::memcpy(o->envtext, v->text, static_cast<std::size_t>(v->len));
+    o->envlen = v->len;
+    o->envfail = ENVF_TEXT;
+}
+
+// EOF xx: a value of two characters (error 67), no further effect.
+void opteof(CMV* c, bool) {
+    if (!tokf("EOF")) return;
+    TK* v = nextval();
+    if (!v || v->len != 2) {
+        badon(v ? v : c->tkcur, 67);
+        return;
+    }
+    take(v);
+}
+
+// SQLLOG, LOGSQL, CBLSQLOG ['name']: the SQL log file of the data-base
+// link, the quoted name or "torvSQL.log" (tag "sql").
+void optsqllog(CMV* c, bool) {
+    if (!tokf("SQLLOG,LOGSQL,CBLSQLOG")) return;
+    static constexpr char kDefault[] = "torvSQL.log";
+    const char* name = kDefault;
+    int len = sizeof kDefault - 1;
+    TK* v = nextval();
+    if (v && (v->flags & (TK_APOS | TK_QUOT)) && !(v->flags & TK_HEX) && v->len > 0) {
+        take(v);
+        name = v->text;
+        len = v->len;
+    }
+    OPTB* o = c->optp;
+    cblgcorf(c->gccb, &o->sqllog, "sql");
+    o->sqllog = static_cast<char*>(cblgcore(c->gccb, len + 1, 0, "sql"));
+    std::memcpy(o->sqllog, name, static_cast<std::size_t>(len));
+}
+
+// CALLTYPE DIRECT | VIA_TVLCALL: how user routines are called (error 190
+// without one of the words).
+void optcalltype(CMV* c, bool) {
+    if (!tokf("CALLTYPE")) return;
+    char* k = tokt("DIRECT,VIA_TVLCALL");
+    if (!k) {
+        badon(nextval() ? nextval() : c->tkcur, 190);
+        return;
+    }
+    if (k[0] == 'V') cmsw3 |= SW3_VIATVLCALL;
+    else cmsw3 &= ~SW3_VIATVLCALL;
+}
+
+// Whether a CALL has loaded the routine library already.
+bool libloaded(CMV* c) {
+    for (FFREC* f = c->ffhead; f; f = f->next)
+        if (f->libh) return true;
+    return false;
+}
+
+// LIBNAME 'name': the user-routine library, quoted, 1 to 79 characters
+// (error 188); once it is loaded it cannot change (error 189).  The name
+// is kept with tag "libn".
+void optlibname(CMV* c, bool) {
+    if (!tokf("LIBNAME")) return;
+    TK* v = nextval();
+    if (!v || !(v->flags & (TK_APOS | TK_QUOT)) || (v->flags & TK_HEX) || v->len < 1 || v->len > 79) {
+        badon(v ? v : c->tkcur, 188);
+        return;
+    }
+    if (libloaded(c)) {
+        badon(v, 189);
+        return;
+    }
+    take(v);
+    OPTB* o = c->optp;
+    cblgcorf(c->gccb, &o->libname, "libn");
+    o->libname = static_cast<char*>(cblgcore(c->gccb, v->len + 1, 0, "libn"));
+    std::memcpy(o->libname, v->text, static_cast<std::size_t>(v->len));
+    c->calllib = o->libname;
+}
+
+// ERRLIM, ERRMAX n: the messages after which statement reading stops, 1
+// to 32,767 (a 16-bit count; error 7 outside).
+void opterrlim(CMV* c, bool) {
+    if (!tokf("ERRLIM,ERRMAX")) return;
+    TK* v = nextval();
+    long n = valnnn(c);
+    if (n == -999) return;
+    if (n < 1 || n > 32767) {
+        badon(v, 7);
+        return;
+    }
+    c->optp->errlim = static_cast<std::int32_t>(n);
+    c->errmax = static_cast<std::int16_t>(n);
+}
 
 }  // namespace
 

@@ -198,10 +198,11 @@ int piecelen(const char* p, const char* end) {
 }
 
 // The first place at or after from where a word splits ("%", "+", "-")
-// or a quoted value ("%" only); n when none.
-int splitat(const char* v, int from, int n, bool quoted) {
+// or a quoted value ("%" only); n when none.  With substitution off
+// (NOENVVAR) a "%" is an ordinary character.
+int splitat(const char* v, int from, int n, bool quoted, bool pct) {
     for (int i = from; i < n; ++i)
-        if (v[i] == '%' || (!quoted && (v[i] == '+' || v[i] == '-'))) return i;
+        if ((v[i] == '%' && pct) || (!quoted && (v[i] == '+' || v[i] == '-'))) return i;
     return n;
 }
 
@@ -235,7 +236,8 @@ int tokchop(CMV* c) {
     if (!t || (t->flags & (TK_HEX | TK_DELIM)) || t->len < 2) return 0;
     bool quoted = (t->flags & (TK_APOS | TK_QUOT)) != 0;
     int n = t->len;
-    int i = splitat(t->text, 0, n, quoted);
+    bool pct = !c->optp || c->optp->envvar;
+    int i = splitat(t->text, 0, n, quoted, pct);
     if (i == n) return 0;
     if (i == 0 && piecelen(t->text, t->text + n) == n) {
         if (n >= 2 && t->text[0] == '%') eqechk(c, t->text, n, nullptr);
@@ -246,7 +248,7 @@ int tokchop(CMV* c) {
     int srcoff = quoted ? 1 : 0;
     int before = c->tkcnt;
     for (int at = 0; at < n;) {
-        i = splitat(v.data(), at, n, quoted);
+        i = splitat(v.data(), at, n, quoted, pct);
         if (i > at) piece(c, t, v.data(), at, i - at, kind, srcoff);
         if (i == n) break;
         int pl = piecelen(v.data() + i, v.data() + n);

@@ -36,6 +36,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -82,6 +83,8 @@ struct EdtNum {
 struct Edt {
     char* o;           // output field, w bytes
     const char* pat;   // pattern, w bytes
+    const unsigned char* k;  // class of each pattern position (P_*, a "-"
+                             // directly after a 9 as P_INS), w bytes
     int w;             // pattern length
     int pp;            // index of the pattern's point, or w
     int stop;          // leftmost position the placing reached
@@ -91,14 +94,20 @@ struct Edt {
     bool placed;       // at least one digit was placed
 };
 
-unsigned char cls(const Edt* e, int i) { return kPat[static_cast<unsigned char>(e->pat[i])]; }
-
-// A "-" directly after a 9 is an insertion character, not a sign.
-bool minus_after9(const Edt* e, int i) { return i > 0 && cls(e, i - 1) == P_DIG; }
+unsigned char cls(const Edt* e, int i) { return e->k[i]; }
 
 bool is_sign(const Edt* e, int i) {
     unsigned char c = cls(e, i);
-    return c == P_S || c == P_PLUS || (c == P_MINUS && !minus_after9(e, i));
+    return c == P_S || c == P_PLUS || c == P_MINUS;
+}
+
+// The classes of pattern t (w bytes) into k: a "-" directly after a 9 is
+// an insertion character, not a sign.
+void classes(const char* t, int w, unsigned char* k) {
+    for (int i = 0; i < w; ++i) {
+        unsigned char c = kPat[static_cast<unsigned char>(t[i])];
+        k[i] = c == P_MINUS && i > 0 && k[i - 1] == P_DIG ? P_INS : c;
+    }
 }
 
 bool is_digit_pos(unsigned char c) { return c == P_DIG || c == P_ZDIG; }
@@ -154,7 +163,7 @@ bool edt_place(Edt* e, const char* dg, int nd) {
     int i = e->w - 1;
     for (; i >= 0 && k > 0; --i) {
         unsigned char c = cls(e, i);
-        bool floating = e->placed && i < e->pp && (c == P_S || (c == P_MINUS && !minus_after9(e, i)));
+        bool floating = e->placed && i < e->pp && (c == P_S || c == P_MINUS);
         if (is_digit_pos(c) || floating) {
             e->o[i] = dg[--k];
             e->placed = true;
@@ -243,15 +252,27 @@ int edt_fail(char* out, int length) {
 
 // Pattern length, or length + 1 when the pattern is longer than the output.
 int pattern_len(const char* pattern, int length) {
-    int n = 0;
-    while (n <= length && pattern[n] != '\0') ++n;
-    return n;
+    return static_cast<int>(strnlen(pattern, static_cast<std::size_t>(length) + 1));
 }
 
 }  // namespace
 
-int cbledtc(char* out, int length, const char* pattern, const char* number) {
-    if (out == nullptr || length <= 0) return kEdtBad;
+namespace {
+
+// What a pattern's analysis gives: its width, the classes of its
+// positions, the index of its point and its decimal digit positions.  The
+// last pattern edited is kept (up to kPatKeep bytes), since an action
+// edits every record through the same mask.
+constexpr int kPatKeep = 64;
+struct PatInfo {
+    int w = -1, pp = 0, p = 0;
+    char text[kPatKeep];
+    unsigned char k[kPatKeep];
+};
+PatInfo lastpat;
+
+// The number n into pattern (or the default one) in out[0..length).
+int edt_num(char* out, int length, const char* pattern, const EdtNum* n) {
     bool nopat = pattern == nullptr || *pattern == '\0';
     Edt e{};
     e.pat = nopat ? kNines : pattern;
@@ -259,16 +280,34 @@ int cbledtc(char* out, int length, const char* pattern, const char* number) {
     if (e.w > length) return edt_fail(out, length);
     std::memset(out, ' ', static_cast<std::size_t>(length - e.w));
     e.o = out + (length - e.w);
-    EdtNum n;
-    if (!edt_parse(number, &n)) return edt_fail(out, length);
-    e.neg = n.neg;
-    e.pp = e.w;
-    for (int i = 0; i < e.w; ++i)
-        if (cls(&e, i) == P_POINT) { e.pp = i; break; }
+    e.neg = n->neg;
+    // The classes: the pattern kept from the last edit, or worked out on
+    // the stack (a pattern longer than any mask of a statement takes a
+    // block of its own).
+    unsigned char kb[256];
+    std::unique_ptr<unsigned char[]> kbig;
     int p = 0;
-    for (int i = e.pp + 1; i < e.w; ++i) p += is_digit_pos(cls(&e, i));
+    if (e.w == lastpat.w && std::memcmp(e.pat, lastpat.text, static_cast<std::size_t>(e.w)) == 0) {
+        e.k = lastpat.k;
+        e.pp = lastpat.pp;
+        p = lastpat.p;
+    } else {
+        if (e.w > static_cast<int>(sizeof kb)) kbig.reset(new unsigned char[static_cast<std::size_t>(e.w)]);
+        unsigned char* k = e.w <= kPatKeep ? lastpat.k : kbig ? kbig.get() : kb;
+        classes(e.pat, e.w, k);
+        e.k = k;
+        e.pp = e.w;
+        for (int i = 0; i < e.w; ++i)
+            if (k[i] == P_POINT) { e.pp = i; break; }
+        for (int i = e.pp + 1; i < e.w; ++i) p += is_digit_pos(k[i]);
+        lastpat.w = -1;
+        if (e.w <= kPatKeep) {
+            std::memcpy(lastpat.text, e.pat, static_cast<std::size_t>(e.w));
+            lastpat.w = e.w, lastpat.pp = e.pp, lastpat.p = p;
+        }
+    }
     char dg[kMaxDig + 1];
-    int nd = edt_digits(&n, p, dg);
+    int nd = edt_digits(n, p, dg);
     e.sgnin = -1;
     if (nd < 0 || !edt_place(&e, dg, nd)) return edt_fail(out, length);
     if (e.stop == 0 && (cls(&e, 0) == P_S || (cls(&e, 0) == P_MINUS && e.neg))) return edt_fail(out, length);
@@ -277,6 +316,15 @@ int cbledtc(char* out, int length, const char* pattern, const char* number) {
     edt_sign(&e, sgn);
     if (nopat && e.neg) edt_overpunch(&e);
     return 0;
+}
+
+}  // namespace
+
+int cbledtc(char* out, int length, const char* pattern, const char* number) {
+    if (out == nullptr || length <= 0) return kEdtBad;
+    EdtNum n;
+    if (!edt_parse(number, &n)) return edt_fail(out, length);
+    return edt_num(out, length, pattern, &n);
 }
 
 char* lonb2ch(char* buffer, int size, long long value) {
@@ -329,28 +377,35 @@ int cbledts(char* out, int outlen, const char* packed, int plen) {
 int cbledtp(char* out, int length, const char* pattern, const char* packed, int plen, int decimals) {
     if (out == nullptr || length <= 0) return kEdtBad;
     if (plen > kPackMax) return edt_fail(out, length);
-    if (decimals < 0) decimals = 0;
-    char t[2 * kPackMax + 1];
-    int rc = cbledts(t, sizeof t, packed, plen);
-    if (rc != 0) {
+    if (packed == nullptr || plen <= 0) {
         edt_fail(out, length);
-        return rc;
+        return kPackBad;
     }
-    int nd = 2 * plen - 1;
-    if (decimals == 0) return cbledtc(out, length, pattern, t);
+    if (decimals < 0) decimals = 0;
+    // The digits straight from the nibbles, at dg + kMaxDig, with zeros in
+    // front when the field has fewer digits than decimals.
+    char dg[kMaxDig + 2 * kPackMax];
+    char* d = dg + kMaxDig;
+    const auto* b = reinterpret_cast<const unsigned char*>(packed);
+    const int nd = 2 * plen - 1;
+    for (int i = 0; i < plen; ++i) {
+        unsigned hi = b[i] >> 4, lo = b[i] & 0x0F;
+        if (hi > 9 || (i < plen - 1 && lo > 9) || (i == plen - 1 && lo < 0x0A)) {
+            edt_fail(out, length);
+            return kPackBad;
+        }
+        d[2 * i] = static_cast<char>('0' + hi);
+        if (i < plen - 1) d[2 * i + 1] = static_cast<char>('0' + lo);
+    }
+    unsigned sign = b[plen - 1] & 0x0F;
     if (decimals > kMaxDig) return edt_fail(out, length);
-    // sign, integer digits, point, decimals (zeros in front when the field
-    // has fewer digits than decimals), NUL
-    char x[kMaxDig + 2 * kPackMax + 4];
-    char* q = x;
-    *q++ = t[0];
-    int ni = nd - decimals;
-    for (int i = 0; i < ni; ++i) *q++ = t[1 + i];
-    *q++ = '.';
-    for (int i = ni; i < 0; ++i) *q++ = '0';
-    for (int i = ni < 0 ? 0 : ni; i < nd; ++i) *q++ = t[1 + i];
-    *q = '\0';
-    return cbledtc(out, length, pattern, x);
+    if (decimals > nd) {
+        std::memset(d - (decimals - nd), '0', static_cast<std::size_t>(decimals - nd));
+        d -= decimals - nd;
+    }
+    int all = decimals > nd ? decimals : nd;
+    EdtNum n{d, all - decimals, d + (all - decimals), decimals, sign == 0x0B || sign == 0x0D};
+    return edt_num(out, length, pattern, &n);
 }
 
 char* strcpe(char* to, const char* from) {

@@ -290,3 +290,36 @@ TEST(cbledtp, SurvivesRandomInput) {
         ASSERT_TRUE(rc == 0 || rc == 5 || rc == 9) << rc;
     }
 }
+
+// The packed front end reads the nibbles itself and the engine keeps the
+// last pattern's analysis: both must edit exactly as the number text does.
+// Random packed fields and patterns (short, past the kept 64 bytes and
+// past 256), alternating, against cbledts's text with the point put in.
+TEST(cbledtp, EditsAsItsNumberText) {
+    std::mt19937 rng(12);
+    const char alphabet[] = "9990ZS-+.,/ CR";
+    for (int i = 0; i < 30000; ++i) {
+        std::string pk(1 + rng() % 10, '\0');
+        for (char& c : pk) c = static_cast<char>((rng() % 10) << 4 | rng() % 10);
+        pk.back() = static_cast<char>((pk.back() & 0xF0) | (0xA + rng() % 6));
+        int dec = static_cast<int>(rng() % 25);
+        std::size_t plen = i % 50 == 0 ? 300 : i % 20 == 0 ? 100 : 1 + rng() % 24;
+        std::string pat(plen, '9');
+        for (char& c : pat) c = alphabet[rng() % (sizeof alphabet - 1)];
+        char t[64];
+        ASSERT_EQ(0, cbledts(t, sizeof t, pk.data(), static_cast<int>(pk.size())));
+        std::string dg(t + 1), txt(1, t[0]);
+        if (dec > 0) {
+            if (static_cast<int>(dg.size()) < dec) dg.insert(0, dec - dg.size(), '0');
+            dg.insert(dg.size() - dec, ".");
+        }
+        txt += dg;
+        int n = static_cast<int>(plen), rw = -1, rg = -1;
+        std::string want = guarded(n, [&](char* o, int m) { return cbledtc(o, m, pat.c_str(), txt.c_str()); }, &rw);
+        std::string got = guarded(n, [&](char* o, int m) {
+            return cbledtp(o, m, pat.c_str(), pk.data(), static_cast<int>(pk.size()), dec);
+        }, &rg);
+        ASSERT_EQ(want, got) << pat << " " << txt;
+        ASSERT_EQ(rw, rg);
+    }
+}

@@ -165,6 +165,7 @@ void capture(CMV* c, int step) {
 // Run tvlgg here with "-notr" first (so this process keeps its own signal
 // handlers) and the given arguments; standard error is thrown away.
 Seen runhere(std::vector<std::string> args) {
+    tvt::WorkDir wd("tvlgg-here");  // the listings and logs the runs name
     seen = Seen{};
     args.insert(args.begin(), {"torvale", "-notr"});
     std::vector<char*> argv;
@@ -211,7 +212,6 @@ TEST(parmstr, PositionalValuesBecomeEquStatements) {
         EXPECT_EQ(row.stmt, s.parmstmt);
         EXPECT_EQ(0, s.errnum);
     }
-    unlink("g.log");
 }
 
 TEST(parmstr, OptionsTakeTheirValues) {
@@ -336,6 +336,7 @@ std::string marker(char step) { return "G"s + step + std::string(13, '.'); }
 // and a fifth signal end the run; SIGINT writes its line and the run goes
 // on to its log line; without the trap the default action ends it.
 TEST(ab_rtn, SignalsWriteTheirLine) {
+    tvt::WorkDir wd("logic-stop");  // the listing of the stop goes there
     // err: the whole standard error, or its start; more: null when err is
     // all of it, else a text after it.
     struct Row {

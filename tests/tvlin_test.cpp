@@ -105,6 +105,7 @@ TEST_F(savphys_t, FullBlockChainsANewOne) {
 }
 
 TEST_F(savphys_t, OverlongLineIsLogicError) {
+    tvt::WorkDir wd("logic-stop");  // the listing of the stop goes there
     EXPECT_EXIT(
         {
             std::string big(4090, 'X');  // savsiz - 7 is 4089
@@ -114,6 +115,7 @@ TEST_F(savphys_t, OverlongLineIsLogicError) {
 }
 
 TEST_F(nextcont_t, LineWithoutBackslashIsLogicError) {
+    tvt::WorkDir wd("logic-stop");  // the listing of the stop goes there
     EXPECT_EXIT(
         {
             char* a = save(1, "EOJ");

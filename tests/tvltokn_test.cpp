@@ -277,6 +277,7 @@ TEST_F(tokt_t, MatchesWholeEntriesOnly) {
 }
 
 TEST_F(tokdel_t, WithoutATokenIsALogicError) {
+    tvt::WorkDir wd("logic-stop");  // the listing of the stop goes there
     cut("");
     EXPECT_EXIT(tokdel(), ::testing::ExitedWithCode(3202 & 255), "Logic Error");
 }
