@@ -262,7 +262,15 @@ int initval(CMV* c, DCL* d) {
         return 0;
     }
     NUMTXT n;
+    bool neg = false;
+    if (t->len == 1 && (t->text[0] == '-' || t->text[0] == '+') && !quoted(t)) {  // a sign of its own
+        neg = t->text[0] == '-';
+        tkc = t;
+        tokdel();
+        if (!(t = tokdata())) return 5;
+    }
     if (quoted(t) || numtext(t, &n)) return d->type == FD_PACKED ? 204 : 7;
+    if (neg) n.neg = true;
     tkc = t;
     tokdel();
     if (d->type == FD_PACKED) return packinit(c, d, n);
