@@ -152,6 +152,8 @@ struct CMV {
     unsigned char* currec;      // the current record
     std::int64_t  curlen;       // bytes of the current record
     unsigned char* worka;       // the work area
+    unsigned char* dyna;        // the dynamic area of the declared variables (tag "wdyn"), or null
+    std::int64_t  dynlen;       // bytes of it before its guard
     std::int64_t  worklen;      // bytes of the work area
     FFREC*        ffhead;       // the run's files, in order of definition
     void*         begblk;       // the block "beg" as the memory manager gave it

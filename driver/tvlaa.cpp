@@ -292,6 +292,7 @@ int tvlaa(CMV* c) {
     if (c->errnum) return c->errnum;
     if (c->at_retcd) atupdv(c->at_retcd, 48);
     workarea(c);
+    if (dclprep(c)) return c->errnum;
     shortmarks(c);
     if (files(c)) return c->errnum;
     if (c->lstsw & LST_RECPRT) tvlprt(nullptr, 0, PT_PREC, 0);
@@ -377,6 +378,7 @@ void aakill(CMV* c) {
         fldkill(c, &n->fldopt);
     }
     if (c->worka) cblgcorf(c->gccb, &c->worka, "wrec");
+    if (c->dyna) cblgcorf(c->gccb, &c->dyna, "wdyn");
     if (c->flwa) cblgcorf(c->gccb, &c->flwa, "flwa");
     c->flwalen = 0;
     c->currec = nullptr;

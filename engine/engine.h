@@ -84,6 +84,7 @@ int  scbad(FLD* f);            // mark the operand failed; -1
 long long wpos(FLD* owner, const void* address);  // 1-based position of address in the record; 0 fails owner
 FFREC* getffc(CMV* c, int required);              // the current file's record block, or null
 void scsetat(CMV* c);                             // refresh the scan pointer "@" from the last scan hit
+unsigned char* dclstore(const CMV* c, const DCL* d);  // a declared variable's bytes, or null
 int  dcl2lonb(long long* result, const DCL* d);   // a declared variable's value as an integer; 0 or 1
 int  dcl2flt(double* result, const FLD* f);       // the declared variable of f as a double; 0 or 1
 int  setbin(FLD* f, long long value);             // store an integer into a resolved operand; 0 or 8

@@ -242,6 +242,15 @@ const void* areaof(CMV* c, FLD* term, FLD* owner) {
 // Terms of a position (getpos)
 // ---------------------------------------------------------------------------
 
+// Where a declared variable's bytes lie: over a value area, in the
+// record, or in the dynamic area; null when that place does not exist.
+unsigned char* dclstore(const CMV* c, const DCL* d) {
+    unsigned char* base = (d->flags & DCL_VAREA) ? reinterpret_cast<unsigned char*>(d->base)
+                        : (d->flags & DCL_INREC) ? c->currec : c->dyna;
+    if (!base || d->pos < 0) return nullptr;
+    return base + d->pos;
+}
+
 namespace {
 
 // The flags that make an operand a value: its own, or for an argument
@@ -254,15 +263,6 @@ std::uint32_t valflags(const CMV* c, const FLD* f) {
 // A value operand stands for a number, not for bytes of the record.
 bool valop(const CMV* c, const FLD* f) {
     return (valflags(c, f) & (FP_PTRV | FP_FLOAT)) || f->pkind == PK_IN || f->pkind == PK_LINE;
-}
-
-// Where a declared variable's bytes lie: over a value area, in the
-// record, or in the work area; null when that place does not exist.
-unsigned char* dclstore(const CMV* c, const DCL* d) {
-    unsigned char* base = (d->flags & DCL_VAREA) ? reinterpret_cast<unsigned char*>(d->base)
-                        : (d->flags & DCL_INREC) ? c->currec : c->worka;
-    if (!base || d->pos < 0) return nullptr;
-    return base + d->pos;
 }
 
 // An unset @-name is allowed: a pointer that resets the length, a value

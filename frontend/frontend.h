@@ -374,22 +374,24 @@ constexpr std::uint8_t AT_KIND_SPECIAL = 0x10;  // special name
 constexpr std::uint8_t AT_KIND_RECV    = 0x40;  // used in a receiving operand
 constexpr std::uint8_t AT_KIND_SEND    = 0x80;  // used in a sending operand
 
-// A declared variable (tag "DCL").  Filled with declarations.
+// A declared variable (tag "dcl"), one per DCL statement, chained in the
+// order of declaration from CMV.dclhead.  The block grows by the name:
+// sizeof(DCL) plus the bytes of the name beyond the 8 of name[].
 struct DCL {
     DCL*         next;    // next declared variable
     std::int32_t type;    // FD_TYPE
     std::int32_t style;   // FD_STYL
     std::int32_t digits;  // decimal digits
     std::int32_t scale;   // decimal places
-    std::int64_t len;     // bytes
-    std::int64_t pos;     // position in the work area or the dynamic area
-    char         name[32];  // the name, NUL-ended
+    std::int64_t len;     // bytes, terminator or length prefix of a string included
+    std::int64_t pos;     // 0-based: in the dynamic area, in the record (DCL_INREC), or from base
     DCL*         prev;      // previous variable
     std::uint32_t flags;    // DCL_* below
-    char*        base;      // base address of a variable placed over a value area
-    FLD*         init;      // initial value
-    FLD*         mask;      // edit mask (FMT)
+    char*        base;      // start of the value area a variable is placed over (DCL_VAREA)
+    FLD*         init;      // initial value, or null
+    FLD*         mask;      // edit mask (FMT), or null
     std::uint16_t namelen;  // bytes of the name
+    char         name[8];   // the name, upper case, NUL-ended; the block grows past it
 };
 static_assert(std::is_trivially_copyable_v<DCL> && std::is_trivially_destructible_v<DCL>);
 
@@ -400,6 +402,14 @@ constexpr std::uint32_t DCL_VAREA  = 0x8;    // placed over a value area
 constexpr std::uint32_t DCL_NUM    = 0x10;   // numeric
 constexpr std::uint32_t DCL_SUBTOT = 0x100;  // subtotal or break field
 constexpr std::uint32_t DCL_TOTAL  = 0x200;  // total field
+
+// Declarations (tvldcl.cpp).
+int  dcl_rtn(CMV* c);
+int  dcl_set(CMV* c, DCL* d);
+DCL* dclmake(const char* name, int len);
+int  dcl_ini(CMV* c, DCL* d);
+int  dclprep(CMV* c);  // the dynamic area and the initial values, in run preparation
+int  bshift(unsigned char* src, int len, int bits, unsigned char* dst, int dstlen);
 
 // An EQU, parameter (%n) or environment (%name%) entry (tag "EQE").
 struct EQE {

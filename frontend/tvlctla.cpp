@@ -634,9 +634,8 @@ constexpr auto kWriteKw = [] {
     return out;
 }();
 
-// A declared variable of that name.  Declarations are not built yet, so
-// there is none.
-bool declared(CMV*, const TK*) { return false; }
+// A declared variable of that name: the statement assigns to it.
+bool declared(CMV*, const TK* t) { return isword(t) && dclfind(t->text, t->len) != nullptr; }
 
 // An argument name of the current subroutine label, compared exactly.
 bool subarg(CMV* c, const TK* t) {
@@ -1086,7 +1085,7 @@ int classify(CMV* c, EQE* eqdef) {
     }
     (void)eqdef;
     if (char* k = tokt("DCL,DECLARE,OPT,OPTION,OPTIONS,REPORT,R,PRTCTL,CAT,CANCEL,QUIT")) {
-        if (eq(k, "DCL") || eq(k, "DECLARE")) blame(c, c->tkcur, 1);  // declarations: not built yet
+        if (eq(k, "DCL") || eq(k, "DECLARE")) dcl_rtn(c);
         else if (eq(k, "REPORT") || eq(k, "R")) opt_rtn(c, 'R');
         else if (k[0] == 'O') opt_rtn(c, 'O');
         else if (eq(k, "PRTCTL")) c->lstsw &= ~LST_NOSTMT;

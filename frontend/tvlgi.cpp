@@ -200,6 +200,9 @@ int firstop(CMV* c, CN* n) {
         else counter(c, n, u == 'L');
         return 0;
     }
+    // A declared variable that is no number is tested as the field it is.
+    if (TK* t = tokdata(); t && (t->flags & TK_WORD) && !(t->flags & (TK_APOS | TK_QUOT)))
+        if (const DCL* d = dclfind(t->text, t->len); d && !(d->flags & DCL_NUM)) return firstfield(c, n);
     int rc = tvlgk(&n->fld1, kModeAny);
     if (rc) {
         if (TK* t = tokdata()) tkc = t;

@@ -6,7 +6,7 @@
 // consumed token P or POS), atmake (find or make an @-name), atupdv (give
 // it a value), atupdp (give it an address), atkillc (release every
 // @-name), argfind (place of a subroutine argument name), and the
-// look-ups dclfind, qfdfind and fdefind.
+// look-ups qfdfind and fdefind (dclfind is with the declarations).
 // Called by the operand parser tvlgk, the run driver (the automatic
 // variables LRECL and RETCD) and, at run time, by the actions that set
 // @-names.  Calls the token primitives, the memory manager, seterr and
@@ -600,9 +600,6 @@ int argfind(CMV* c, const char* name, int len) {
 // ---------------------------------------------------------------------------
 // Look-ups of later steps
 // ---------------------------------------------------------------------------
-
-// Declared variables come with the declarations; until then no name is one.
-DCL* dclfind(const char*, int) { return nullptr; }
 
 // Query fields exist only in runs with query files, which come with the
 // data-base links; until then no name is one.

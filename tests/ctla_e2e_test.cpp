@@ -25,9 +25,9 @@ namespace {
 // Message lines of the numbers these runs raise (texts of torvale.msg).
 const std::string kE017 = "*** ERROR 017 ***  Statement out of sequence (IF, AND, OR, THEN, ELSE order)\n\n";
 const std::string kE018 = "*** ERROR 018 ***  GO must be followed by TO\n\n";
-const std::string kE031 = "*** ERROR 031 ***  EQU name invalid or used inside its own definition\n\n";
+const std::string kE031 = "*** ERROR 031 ***  EQU name invalid or used inside its own definition, or DCL without a variable name\n\n";
 const std::string kE045 = "*** ERROR 045 ***  Words not used by the statement (misspelt or misplaced)\n\n";
-const std::string kE082 = "*** ERROR 082 ***  Label or EQU name already defined\n\n";
+const std::string kE082 = "*** ERROR 082 ***  Label, EQU name or declared variable already defined\n\n";
 const std::string kE182 = "*** ERROR 182 ***  Reserved word cannot be used as a label\n\n";
 
 // The files (name, contents; the first is -ctl), the arguments before -ctl,

@@ -46,7 +46,7 @@ TEST(tvlsa_assign, NumbersAndNames) {
         {"pointer number", "@P = 3\nPOS @P LEN 1 = 'x'", kRec, "ABxDEFGHIJ", 0, ""},
         {"negative length", "THEN L = -1", kRec, "", 52, err("009 ***  Position must be 1 or more, and STEP must be above 0")},
         {"name with offset", "@P+2 = 5", kRec, "", 52, err("127 ***  Numeric target may not have an offset or further terms")},
-        {"not number text", "POS 1 LEN 2 TYPE P = 'X'", kRec, "", 52, err("204 ***  Invalid decimal literal")},
+        {"not number text", "POS 1 LEN 2 TYPE P = 'X'", kRec, "", 52, err("204 ***  Invalid decimal literal, or initial value has more digits than the declared variable")},
         {"bitwise on a number", "POS 1 LEN 2 TYPE P = OR X'01'", kRec, "", 52,
          err("001 ***  Statement, keyword or file form not supported here")},
     };

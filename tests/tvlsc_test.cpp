@@ -412,8 +412,9 @@ TEST_F(Tvlsc, DeclaredVariablesAsPositionsAndFields) {
     ASSERT_EQ(tvlsc(&v), reinterpret_cast<unsigned char*>(&v.fval));
     EXPECT_EQ(v.fval, 12.5);
     EXPECT_EQ(v.litlen, 8);
-    // A character variable of 6 bytes at work-area offset 4: a 10-byte
+    // A character variable of 6 bytes at dynamic-area offset 4: a 10-byte
     // field of it is kept inside the variable.
+    cm->dyna = work;
     DCL ch{};
     ch.type = FD_CHAR;
     ch.len = 6;
@@ -423,6 +424,7 @@ TEST_F(Tvlsc, DeclaredVariablesAsPositionsAndFields) {
     ASSERT_EQ(tvlsc(&h), work + 4);
     EXPECT_EQ(h.litlen, 6);
     EXPECT_EQ(h.rtstat, 0);
+    cm->dyna = nullptr;
 }
 
 // setbin: rows of type, target length, decimals, value; the bytes after,
