@@ -47,6 +47,9 @@ struct OPTB {
     std::uint8_t  reclen;       // 1 = record length shown in prints
     std::uint8_t  dumpall;      // 1 = dump of all characters
     char          dumpenc[2];   // dump marker characters, "|" and ":"
+    std::uint8_t  headsw;       // 1 = HEAD given: head replaces the product heading
+    std::uint8_t  headlen;      // bytes of head, 0 to 56 (0: HEAD NO, a blank heading)
+    char          head[57];     // HEAD 'text', NUL-ended
     char          keyenc[2];    // key encoding brackets, "[]"
     std::int32_t  deffp;        // default floating-point format, 0 = none
     char*         defdir;       // DEFDIR: directory of relative data-file names (tag "dfd"), or null

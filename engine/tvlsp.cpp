@@ -400,8 +400,8 @@ int prtrtn(CMV* c, CN* n) {
     p->selcnt = n->cnt;
     p->inrecs = inrecs(c);
     if (type >= PT_DUMP && type <= PT_DUMPE) {
-        p->stmtenc = n->dumpenc;
-        p->stmtdall = n->dumpall ? 2 : 1;
+        p->stmtenc = n->dumpenc;   // 0: the run's markers
+        p->stmtdall = n->dumpall;  // 0 the run's, 1 off, 2 on
     }
     p->dest = prtdest(n->typ2);
     const int before = c->errnum;

@@ -116,8 +116,8 @@ struct CN {
     std::int32_t cmtcol;  // column of the comment in the statement text, from 0
     std::int32_t cmtlen;  // bytes of the comment
     std::int32_t ordinal; // number of the node in the chain, from 1
-    std::uint8_t dumpall; // PRINT TYPE D: the run's DUMPALL when the statement was read
-    std::uint16_t dumpenc;// PRINT TYPE D: dump marker characters (first high), the run's
+    std::uint8_t dumpall; // PRINT: the statement's own DUMPALL: 0 the run's, 1 off, 2 on
+    std::uint16_t dumpenc;// PRINT: the statement's own DUMPENC (first marker high), 0 the run's
     FFREC*       file;    // the statement's file (file operations, CAT, FLAG, CALL)
     std::uint32_t gkflags; // CN_GK_* below: what the operand parsers noted on the statement
     std::int32_t deftype; // default data type (FD_TYPE) given by a TYPE word; 0 none

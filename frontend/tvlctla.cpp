@@ -1119,11 +1119,6 @@ void prttype(CMV* c, CN* n) {
     if (t == 0) t = (c->lstsw & LST_REPORT) ? 12 : n->typ2 == OP_LOG ? 11 : 20;
     n->sub = t;
     if (t > 13) c->lstsw |= LST_RECPRT;
-    if (t >= 14 && t <= 17 && c->optp) {
-        n->dumpall = c->optp->dumpall;
-        n->dumpenc = static_cast<std::uint16_t>((static_cast<unsigned char>(c->optp->dumpenc[0]) << 8) |
-                                                static_cast<unsigned char>(c->optp->dumpenc[1]));
-    }
 }
 
 // CALL: up to 16 argument fields (a seventeenth is error 96) and the

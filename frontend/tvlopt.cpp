@@ -315,18 +315,180 @@ void opterrlim(CMV* c, bool) {
 
 namespace {
 
-void optprtctl(CMV*, bool) {}
-void optprtsum(CMV*, bool) {}
-void optreport(CMV*, bool, int) {}
-void optprintable(CMV*, bool) {}
-void opthead(CMV*, bool) {}
-void optpfx(CMV*, bool) {}
+// PRTCTL: the statements are listed again (after NOPCTL).
+void optprtctl(CMV* c, bool) {
+    if (tokf("PRTCTL")) c->lstsw &= ~LST_NOSTMT;
+}
+
+// The listing switch of each summary level, 0 to 3.
+constexpr std::uint32_t kSumBit[4] = {LST_SUM0, LST_SUM1, LST_SUM2, LST_SUM3};
+
+// PRTSUM, SUMPRT [0|1|2|3]: the summary level, 1 when no digit follows;
+// the digit is consumed.  One level switch is on at a time.
+void optprtsum(CMV* c, bool) {
+    if (!tokf("PRTSUM,SUMPRT")) return;
+    int level = 1;
+    if (char* k = tokt("0,1,2,3")) level = k[0] - '0';
+    c->lstsw = (c->lstsw & ~(LST_SUM0 | LST_SUMBITS)) | kSumBit[level];
+    c->optp->lstsw = (c->optp->lstsw & ~(LST_SUM0 | LST_SUMBITS)) | kSumBit[level];
+    c->optp->prtsum = level;
+}
+
+// REPORT, R (or the REPORT statement itself): report mode.  Print
+// statements read after it print plain lines (type 12), and the listing
+// starts a new page once the statements are read.
+void optreport(CMV* c, bool, int how) {
+    if (!tokf("REPORT,R") && how != 'R') return;
+    c->lstsw |= LST_REPORT;
+    c->optp->lstsw |= LST_REPORT;
+    c->optp->report = 1;
+}
+
+// PRINTABLE, UNPRINTABLE X'..' (repeatable): the literal's bytes print as
+// themselves, or as "." and hexadecimal, in dumps and record prints from
+// now on.  Anything but a hexadecimal literal is 217.
+void optprintable(CMV* c, bool) {
+    while (char* k = tokfk("PRINTABLE,UNPRINTABLE")) {
+        const int type = k[0] == 'P' ? PT_PRTABLE : PT_UNPRTBL;
+        TK* v = nextval();
+        if (!v || !(v->flags & TK_HEX)) {
+            badon(v ? v : c->tkcur, 217);
+            continue;
+        }
+        take(v);
+        tvlprt(v->text, v->len, type, 0);
+    }
+}
+
+constexpr int kHeadMax = 56;  // longest heading text: the page's last 27 columns hold date and page
+
+// HEAD, HD, H 'text' | NO: the page heading replaces the product heading,
+// underlined by as many "-"; NO leaves it blank.  A text of more than 56
+// characters (or none) is 6.  It shows from the next page on.
+void opthead(CMV* c, bool) {
+    if (!tokf("HEAD,HD,H")) return;
+    OPTB* o = c->optp;
+    int len = 0;
+    const char* text = "";
+    TK* v = nextval();
+    bool quoted = v && (v->flags & (TK_APOS | TK_QUOT)) && !(v->flags & TK_HEX);
+    if (!quoted && tokt("NO")) {
+        len = 0;
+    } else if (!v || v->len > kHeadMax) {
+        badon(v ? v : c->tkcur, 6);
+        return;
+    } else {
+        take(v);
+        text = v->text;
+        len = v->len;
+    }
+    o->headsw = 1;
+    o->headlen = static_cast<std::uint8_t>(len);
+    std::memset(o->head, 0, sizeof o->head);
+    std::memcpy(o->head, text, static_cast<std::size_t>(len));
+    std::memset(c->heading, 0, sizeof c->heading);
+    std::memcpy(c->heading, "\n\r", 2);
+    std::memcpy(c->heading + 2, text, static_cast<std::size_t>(len));
+    std::memset(c->underline, ' ', sizeof c->underline - 1);
+    std::memset(c->underline, '-', static_cast<std::size_t>(len));
+    c->underline[sizeof c->underline - 1] = 0;
+    prtlay(c);
+}
+
+// DSNPFX, USERID, UID [YES|NO] and their NO forms: data-set names take
+// the user-id prefix, or not.
+void optpfx(CMV* c, bool) {
+    int bit = chk_pfx(c);
+    if (bit > 0) c->linesw |= CM_LINE_DSNPFX;
+    else if (bit == 0) c->linesw &= ~CM_LINE_DSNPFX;
+}
+
+// One range-checked geometry value after its keyword (error 6 outside
+// lo..hi); -1 when there is none to take.
+long geomval(CMV* c, long lo, long hi) {
+    TK* v = nextval();
+    long n = valnnn(c);
+    if (n == -999) return -1;
+    if (n < lo || n > hi) {
+        badon(v, 6);
+        return -1;
+    }
+    return n;
+}
+
+// DUMPENC c | cc: the marker character of ordinary dump lines, or both
+// (the second for "=same=" lines); anything else is 167.  Returns the
+// pair, first high, the second taken from `keep` when one is given.
+int dumpenc(CMV* c, std::uint16_t keep) {
+    TK* v = nextval();
+    if (!v || v->len < 1 || v->len > 2) {
+        badon(v ? v : c->tkcur, 167);
+        return -1;
+    }
+    take(v);
+    auto b = [&](int i) { return static_cast<unsigned char>(v->text[i]); };
+    return v->len == 2 ? (b(0) << 8 | b(1)) : (b(0) << 8 | (keep & 0xFF));
+}
 
 }  // namespace
 
-// Listing geometry (of the run, or with a PRINT statement's node): none is
-// taken yet.
-void prt_geom(CMV*, CN*) {}
+// Listing geometry: PW, DW (repeatable), PD, the record-length column and
+// the dump keywords.  With a PRINT statement's node, DUMPENC and DUMPALL
+// are that statement's own (node dumpall 0 the run's, 1 off, 2 on;
+// dumpenc 0 the run's); the rest is the run's.  A listing already begun
+// takes the new values from its next line (prtlay).
+void prt_geom(CMV* c, CN* node) {
+    OPTB* o = c->optp;
+    bool changed = false;
+    while (char* k = tokfk("PW,PAGEWIDTH,DW,DATAWIDTH")) {
+        const bool pw = k[0] == 'P';
+        long n = pw ? geomval(c, 66, 156) : geomval(c, 10, 4096);
+        if (n < 0) continue;
+        if (pw) {
+            o->pagewidth = static_cast<std::int32_t>(n);
+            c->pagewidth = static_cast<std::int16_t>(n);
+        } else {
+            o->datawidth = static_cast<std::int32_t>(n);
+        }
+        changed = true;
+    }
+    if (tokf("PD,PAGEDEPTH")) {
+        long n = geomval(c, 10, 32767);
+        if (n > 0) {
+            o->pagedepth = static_cast<std::int32_t>(n);
+            c->pagedepth = static_cast<std::int16_t>(n);
+            changed = true;
+        }
+    }
+    if (tokf("NORECLEN")) {
+        o->reclen = 0;
+        changed = true;
+    }
+    if (tokf("PRRECLEN,RECLEN")) {
+        o->reclen = onoff() == 0 ? 0 : 1;
+        changed = true;
+    }
+    const std::uint16_t run = static_cast<std::uint16_t>(static_cast<unsigned char>(o->dumpenc[0]) << 8 |
+                                                         static_cast<unsigned char>(o->dumpenc[1]));
+    while (char* k = tokfk("DUMPENC,DUMPALL")) {
+        if (k[4] == 'A') {
+            const bool on = onoff() != 0;
+            if (node) node->dumpall = on ? 2 : 1;
+            else o->dumpall = on ? 1 : 0;
+        } else {
+            int pair = dumpenc(c, node && node->dumpenc ? node->dumpenc : run);
+            if (pair < 0) continue;
+            if (node) {
+                node->dumpenc = static_cast<std::uint16_t>(pair);
+                continue;
+            }
+            o->dumpenc[0] = static_cast<char>(pair >> 8);
+            o->dumpenc[1] = static_cast<char>(pair & 0xFF);
+        }
+        if (!node) changed = true;
+    }
+    if (changed) prtlay(c);
+}
 
 // ---------------------------------------------------------------------------
 // File defaults: fill, directory lists, descriptor words, tabs, default

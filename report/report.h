@@ -142,6 +142,10 @@ constexpr std::uint16_t PD_LOG  = 4;  // the log stream (CMV.logfp)
 // number is the statement number for PT_ECHO and the line count for
 // PT_SPACE and PT_SKIPTO.
 void tvlprt(const char* text, int length, int type, int number);
+// Take the listing geometry, dump markers and heading again from the
+// options block after an OPTION statement changed them; the heading lines
+// are laid out anew for the next page (nothing while no heading is ready).
+void prtlay(CMV* c);
 // Print the line of an intercepted signal as a message line.
 void prtsig(CMV* c, const char* line);
 // Edit a number through a mask into out (as many characters as the mask).

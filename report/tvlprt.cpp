@@ -58,6 +58,7 @@ constexpr int kLenCol = 8;        // width of the RECORD LENGTH column
 constexpr int kSelCols = 20;      // selection columns before the record data
 constexpr int kTail = 27;         // heading columns holding date, time and page
 constexpr int kAsaMax = 133;      // longest ASA line given with its default length
+constexpr int kHeadMax = 56;      // longest HEAD text: the rest of the line holds date and page
 
 [[noreturn]] void fatal(int status, const char* fmt, const char* arg) {
     std::fprintf(stderr, fmt, arg);
@@ -185,6 +186,37 @@ void prthead(CMV* c) {
     p->head1off = 2;
     mkhead2(c, prodlen);
     p->flags |= PR_HEADOK;
+}
+
+// The heading lines for new geometry or a new heading text: the left
+// part is the HEAD text when one was given, else the product heading the
+// driver set (as long as its underline); date, time and page number go
+// into the last columns of the new width.  The page number shown and the
+// form feed of later pages are kept.
+void relay(CMV* c) {
+    PRTS* p = &c->prt;
+    const OPTB* o = c->optp;
+    char* h = c->heading;
+    const char ff = h[1];
+    char left[sizeof c->heading];
+    int len = 0;
+    if (o && o->headsw) {
+        len = o->headlen;
+        std::memcpy(left, o->head, static_cast<size_t>(len));
+    } else {
+        const char* u = c->underline;
+        while (*u == '\n' || *u == '\r') u++;
+        while (len < kHeadMax && u[len] == '-') len++;
+        std::memcpy(left, h + 2, static_cast<size_t>(len));
+    }
+    std::memset(h, 0, sizeof c->heading);
+    std::memcpy(h, "\n\r", 2);
+    std::memcpy(h + 2, left, static_cast<size_t>(len));
+    p->headwidth = 0;
+    prthead(c);
+    h[1] = ff;
+    if (ff == '\f') p->head1off = 1;
+    if (p->pageno > 0) prtedit(h + p->pagepos, "0009", p->pageno);
 }
 
 // ---------------------------------------------------------------------------
@@ -722,6 +754,23 @@ void tvlprt(const char* text, int length, int type, int number) {
     p->stmtenc = 0;
     p->stmtdall = 0;
     p->flags &= ~PR_BUSY;
+}
+
+void prtlay(CMV* c) {
+    PRTS* p = &c->prt;
+    if (!(p->flags & PR_HEADOK)) return;  // the first heading takes the options as they are then
+    const int olddepth = p->pagedepth;
+    p->pagedepth = 0;
+    p->datawidth = 0;
+    p->dumpenc = 0;
+    prtgeom(c);
+    // The lines already used stay used: lines left move by the change.  A
+    // page already due stays due.
+    if (p->linesleft > 0) {
+        p->linesleft += p->pagedepth - olddepth;
+        if (p->linesleft < 0) p->linesleft = 0;
+    }
+    relay(c);
 }
 
 void prtsig(CMV* c, const char* line) {

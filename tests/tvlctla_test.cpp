@@ -321,7 +321,7 @@ TEST(typechk, PrintTypes) {
     EXPECT_FALSE(a.c().lstsw & LST_RECPRT);  // type 11
     a.stmt("NOW PRINT TYPE D");
     EXPECT_TRUE(a.c().lstsw & LST_RECPRT);   // type 14
-    EXPECT_EQ(0x7C3A, a.node()->dumpenc);    // "|" 7C and ":" 3A, the run's markers
+    EXPECT_EQ(0, a.node()->dumpenc);         // no DUMPENC of its own: the run's markers
     // Report mode: the defaults become plain lines (12); a written type stays.
     Ana r;
     r.c().lstsw |= LST_REPORT;
