@@ -233,6 +233,7 @@ long long finish(CMV* c, long long rc) {
     cnkill(c);
     parmfree(c);
     atkillc(c);
+    dclfree(c);
     cblgcorf(gc, &c->ctlname, "ctl");
     cblgcorf(gc, &c->lstname, "lst");
     cblgcorf(gc, &c->logname, "log");

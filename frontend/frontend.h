@@ -407,6 +407,7 @@ constexpr std::uint32_t DCL_TOTAL  = 0x200;  // total field
 int  dcl_rtn(CMV* c);
 int  dcl_set(CMV* c, DCL* d);
 DCL* dclmake(const char* name, int len);
+void dclfree(CMV* c);  // releases every declared variable at end of run
 int  dcl_ini(CMV* c, DCL* d);
 int  dclprep(CMV* c);  // the dynamic area and the initial values, in run preparation
 int  bshift(unsigned char* src, int len, int bits, unsigned char* dst, int dstlen);

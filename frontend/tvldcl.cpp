@@ -368,6 +368,17 @@ DCL* dclmake(const char* name, int len) {
     return d;
 }
 
+// Every declared variable of the run, released at its end.
+void dclfree(CMV* c) {
+    for (DCL* d = c->dclhead; d;) {
+        DCL* next = d->next;
+        void* p = d;
+        cblgcorf(c->gccb, &p, "dcl");
+        d = next;
+    }
+    c->dclhead = nullptr;
+}
+
 // The variable whose name has exactly this length and these bytes.
 DCL* dclfind(const char* name, int len) {
     if (!cm || len < 1) return nullptr;
