@@ -400,6 +400,7 @@ constexpr std::uint32_t DCL_INREC  = 0x1;    // placed in the record
 constexpr std::uint32_t DCL_OVER   = 0x4;    // placed over another declared variable
 constexpr std::uint32_t DCL_VAREA  = 0x8;    // placed over a value area
 constexpr std::uint32_t DCL_NUM    = 0x10;   // numeric
+constexpr std::uint32_t DCL_OWNBASE = 0x20;  // base is a literal's bytes the variable owns
 constexpr std::uint32_t DCL_SUBTOT = 0x100;  // subtotal or break field
 constexpr std::uint32_t DCL_TOTAL  = 0x200;  // total field
 

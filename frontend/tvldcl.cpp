@@ -194,6 +194,7 @@ FLD* litfld(CMV* c, int type, const void* data, long n) {
     auto* lit = static_cast<unsigned char*>(cblgcore(c->gccb, n + 1, 0, "lit"));
     std::memcpy(lit, data, n);
     f->lit = lit;
+    f->pflags |= FP_OWNLIT;
     f->litlen = f->len = n;
     f->pkind = PK_LIT;
     f->lkind = PK_REC;
@@ -306,7 +307,7 @@ int placeval(CMV* c, DCL* d, std::int64_t defpos) {
         tkc = t;
         tokdel();
         FLD* lit = litfld(c, FD_CHAR, t->text, t->len);
-        d->flags |= DCL_VAREA;
+        d->flags |= DCL_VAREA | DCL_OWNBASE;
         d->base = reinterpret_cast<char*>(lit->lit);
         d->pos = 0;
         lit->lit = nullptr;  // the bytes stay for the run with the variable
@@ -372,6 +373,9 @@ DCL* dclmake(const char* name, int len) {
 void dclfree(CMV* c) {
     for (DCL* d = c->dclhead; d;) {
         DCL* next = d->next;
+        fldkill(c, &d->init);
+        fldkill(c, &d->mask);
+        if ((d->flags & DCL_OWNBASE) && d->base) cblgcorf(c->gccb, &d->base, "lit");
         void* p = d;
         cblgcorf(c->gccb, &p, "dcl");
         d = next;

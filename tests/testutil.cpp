@@ -190,6 +190,7 @@ void Ctx::release() {
     all.cmv = c;
     cblf_kil(&all, KIL_FILES);        // the file blocks
     atkillc(c);
+    dclfree(c);
     tokfree(c);
     stmtfree(c);
     parmfree(c);
