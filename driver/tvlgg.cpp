@@ -239,11 +239,8 @@ long long finish(CMV* c, long long rc) {
     cblgcorf(gc, &c->logname, "log");
     cblgcorf(gc, &c->ssnp, "ssn");
     cblgcorf(gc, &c->argvp, "arg");
-    cblgcorf(gc, &c->optp->envtext, "env");
-    cblgcorf(gc, &c->optp->sqllog, "sql");
-    if (c->optp->defdir) cblgcorf(gc, &c->optp->defdir, "dfd");
+    optfree(c);
     c->calllib = nullptr;
-    cblgcorf(gc, &c->optp->libname, "libn");
     CMV last;
     std::memcpy(static_cast<void*>(&last), c, sizeof last);
     gc->owner = &last;

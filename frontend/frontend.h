@@ -510,6 +510,7 @@ int    cvxx_kwd(const char* word, int len);
 long   valnnn(CMV* c);
 int    onoff();
 void   opt_rtn(CMV* c, int how);
+void   optfree(CMV* c);  // releases the texts options keep (end of run)
 void   prt_geom(CMV* c, CN* node);
 // Operation arguments (tvlga.cpp).
 int    sartn(CMV* c);

@@ -679,6 +679,18 @@ void optdeffp(CMV* c, bool) {
 // The statement
 // ---------------------------------------------------------------------------
 
+// Release the texts the options keep: the ENVFAIL text, the SQL log
+// name, the default directory and the routine library's name.
+void optfree(CMV* c) {
+    OPTB* o = c->optp;
+    if (!o) return;
+    if (o->envtext) cblgcorf(c->gccb, &o->envtext, "env");
+    if (o->sqllog) cblgcorf(c->gccb, &o->sqllog, "sql");
+    if (o->defdir) cblgcorf(c->gccb, &o->defdir, "dfd");
+    if (c->calllib == o->libname) c->calllib = nullptr;
+    if (o->libname) cblgcorf(c->gccb, &o->libname, "libn");
+}
+
 // OPTION (how 'O') and REPORT (how 'R') statements: every keyword is
 // looked for anywhere in the statement, in this order.  Read from the site
 // options file ("site"), HEAD and the data-set prefix are not taken.

@@ -194,7 +194,7 @@ void Ctx::release() {
     tokfree(c);
     stmtfree(c);
     parmfree(c);
-    if (opt.defdir) cblgcorf(&gc, &opt.defdir, "dfd");
+    optfree(c);
 }
 
 void OpFix::SetUp() { c->cncur = &node; }
@@ -228,6 +228,7 @@ StmtRun::~StmtRun() {
     all.cmv = &c_;
     cblf_kil(&all, KIL_FILES);
     aakill(&c_);  // the statements and what preparation made
+    optfree(&c_);
 }
 
 int StmtRun::stmt(std::string_view text) {
