@@ -456,6 +456,7 @@ struct RD {
     bool  parm;     // the text is the parameter string's
     bool  incont;   // lines are being joined
     bool  opened;   // the first source was opened
+    int   joinerr;  // error of joining the lines (164), for the statement they make
 };
 
 bool ended(const CMV* c) {
@@ -625,6 +626,12 @@ void stmts(RD& r) {
             next = nullptr;
         }
         if (tokfu()) tokbad(45);
+        if (lead && r.joinerr) {  // the statement was cut: that is its error
+            seterr(0);
+            seterr(r.joinerr);
+            c->tkerr = nullptr;
+        }
+        r.joinerr = 0;
         if (any || lead) list(r, st, end, sel);
         position(r, c->cncur);
         end[0] = keep[0];
@@ -723,6 +730,7 @@ bool join(RD& r, char* l, char* sv) {
         r.incont = true;
     }
     gotcont(c, l, c->linelen);
+    if (c->errnum == 164) r.joinerr = 164;
     return !more;
 }
 

@@ -255,22 +255,43 @@ bool signpiece(const TK* t) {
     return isword(t) && t->len == 1 && (t->text[0] == '+' || t->text[0] == '-');
 }
 
+// Whether a and b hold the same len letters, case not counted.
+bool nameeq(const char* a, const char* b, int len) {
+    for (int i = 0; i < len; ++i)
+        if (ttab_uc[static_cast<unsigned char>(a[i])] != ttab_uc[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
+}
+
 // Join the pieces from t up to (not including) stop into t.
 void joinrun(CMV* c, TK* t, TK* stop) {
     if (t->next == stop) return;
-    std::string s(t->text, t->len);
+    constexpr std::uint32_t kSubst = TK_EQV1 | TK_EQV2 | TK_EQCOPY;
+    // A word with a substituted piece keeps the case of its other pieces
+    // as written (out%DIR%.dat), like the value put in; it is marked
+    // substituted, so that a name is taken from its value.
+    std::uint32_t subst = 0;
+    for (TK* u = t; u != stop; u = u->next) subst |= u->flags & kSubst;  // an emptied piece too
+    const bool kept = subst && !(t->flags & kQuoted);
+    auto piece = [kept](std::string& s, const TK* u) {
+        bool src = kept && !(u->flags & kSubst) && u->src && u->srclen >= u->len &&
+                   nameeq(u->src, u->text, u->len);
+        s.append(src ? u->src : u->text, static_cast<std::size_t>(u->len));
+    };
+    std::string s;
+    piece(s, t);
     std::uint32_t trail = t->flags & kTrail;
     const char* end = t->src + t->srclen;
     for (TK* u = t->next; u != stop; u = u->next) {
         if (u->flags & TK_USED) continue;
-        s.append(u->text, u->len);
+        piece(s, u);
         trail = u->flags & kTrail;
         if (u->src + u->srclen > end) end = u->src + u->srclen;
         blankout(c, u);
     }
     settext(c, t, s.data(), static_cast<int>(s.size()));
     t->srclen = static_cast<std::int32_t>(end - t->src);
-    t->flags = (t->flags & ~kTrail) | trail;
+    t->flags = (t->flags & ~kTrail) | trail | (kept ? TK_EQCOPY : 0);
 }
 
 // The end of the split word that begins at t (the first token after it).
@@ -309,7 +330,11 @@ TK* rejoin(CMV* c, TK* t, bool whole) {
 // Put copies of e's value tokens in the place of token t.
 void replace(CMV* c, TK* t, EQE* e) {
     if (e->nvals == 0) {
+        bool piece = (t->flags & TK_PIECE) != 0;
         blankout(c, t);
+        // An emptied piece stays in its word, so the pieces around it
+        // join again (out%NONE%.dat: out.dat).
+        if (piece) t->flags = (t->flags & ~TK_DELIM) | TK_PIECE | TK_EQCOPY;
         return;
     }
     std::uint32_t keep = t->flags & (TK_PIECE | kTrail);
@@ -439,13 +464,6 @@ int labx(const char* word, int len) {
 }
 
 namespace {
-
-bool nameeq(const char* a, const char* b, int len) {
-    for (int i = 0; i < len; ++i)
-        if (ttab_uc[static_cast<unsigned char>(a[i])] != ttab_uc[static_cast<unsigned char>(b[i])])
-            return false;
-    return true;
-}
 
 LB* labfind(CMV* c, const char* name, int len) {
     for (LB* l = c->lbhead; l; l = l->next)
@@ -1003,8 +1021,17 @@ void equ_value(CMV* c, EQE* e) {
         takerest(c);
         return;
     }
+    // A value from the command line keeps the case it was given in, as an
+    // environment variable's does: a file name passed as %1 stays itself.
+    const bool asis = e->kind == EQE_PARM && c->linecnt == 0;
     for (TK* t = firstdata(c); t; t = firstdata(c)) {
-        addval(c, e, t);
+        if (asis && isword(t) && t->src && t->srclen >= t->len && nameeq(t->src, t->text, t->len)) {
+            TK kept = *t;
+            kept.text = const_cast<char*>(t->src);
+            addval(c, e, &kept);
+        } else {
+            addval(c, e, t);
+        }
         take(t);
     }
     if (e->flags & EQF_NOVAL) {

@@ -72,8 +72,9 @@ int workval(int min) {
     if (min > c->workmin) c->workmin = min;
     if (!tokf("W,WORKLEN,WORKAREA,WORKA")) return 0;
     TK* t = valtok();
+    std::int16_t before = c->errnum;
     long n = valnnn(c);
-    if (n == -999) return 0;
+    if (c->errnum != before) return 0;  // not a number: error 7 recorded
     if (n < min || n < 22) {
         if (t) {
             tkc = t;

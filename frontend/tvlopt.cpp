@@ -600,13 +600,8 @@ void optrdw(CMV* c, bool) {
 // output width is kept for the files but nothing is expanded on output.
 void opttabs(CMV* c, bool) {
     while (char* k = tokfk("TABSIN,TABSOUT")) {
-        TK* v = nextval();
-        long n = valnnn(c);
-        if (n == -999) return;
-        if (n < 0 || n > 255) {
-            badon(v, 7);
-            return;
-        }
+        long n;
+        if (!optnum(c, 0, 255, 7, &n)) return;
         if (k[4] == 'I') c->optp->tabsin = static_cast<std::int32_t>(n);
         else c->optp->tabsout = static_cast<std::int32_t>(n);
     }

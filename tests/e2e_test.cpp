@@ -216,6 +216,18 @@ TEST(e2e, OptionFileDefaults) {
          "a   b***xy******", 0},
         {"defdir", "OPTION DEFDIR 'sub'\nREAD in.txt\nWRITE out.txt\n", "sub/out.txt", "sub\n", 0},
         {"defdirabs", "OPTION DEFDIR 'nowhere'\nREAD @/in.txt\nWRITE @/out.txt\n", "out.txt", "a\tb\nxy\n", 0},
+        {"defdirrel", "OPTION DEFDIR 'sub/'\nREAD d2/in.txt\nWRITE out.txt\n", "sub/out.txt", "d2\n", 0},
+        // Tabs into a field of the work area: its first two bytes blank.
+        {"tabsinto", "OPTION TABSIN 4\nREAD in.txt INTO P 3 LEN 6\nWRITE out.txt\n", "out.txt", "  a   b\n  xy\n", 0},
+        // The descriptor stays in the record of a file defined after RDW,
+        // unless the file says NORDW.
+        {"rdw", "OPTION RDW\nREAD in.v RECFM V\nWRITE out.txt RECFM U\n", "out.txt",
+         std::string("\0\6\0\0AB\n\0\5\0\0C\n", 13), 0},
+        {"nordw", "OPTION RDW\nREAD in.v RECFM V NORDW\nWRITE out.txt RECFM U\n", "out.txt", "AB\nC\n", 0},
+        // %1 is "Ab.txt": a name given on the command line keeps its case,
+        // also inside a word.
+        {"param", "READ in.txt\nWRITE %1\n", "Ab.txt", "a\tb\nxy\n", 0},
+        {"paramword", "READ in.txt\nWRITE o%1\n", "oAb.txt", "a\tb\nxy\n", 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -223,10 +235,13 @@ TEST(e2e, OptionFileDefaults) {
         tvt::spit(dir + "/in.txt", "a\tb\nxy\n");
         ::mkdir((dir + "/sub").c_str(), 0755);
         tvt::spit(dir + "/sub/in.txt", "sub\n");
+        ::mkdir((dir + "/sub/d2").c_str(), 0755);
+        tvt::spit(dir + "/sub/d2/in.txt", "d2\n");
+        tvt::spit(dir + "/in.v", std::string("\0\6\0\0AB\0\5\0\0C", 11));
         std::string ctl = r.ctl;
         for (std::size_t at; (at = ctl.find('@')) != std::string::npos;) ctl.replace(at, 1, dir);
         tvt::spit(dir + "/ctl", ctl);
-        tvt::Run run = tvt::run({"-ctl", "ctl"}, dir);
+        tvt::Run run = tvt::run({"-ctl", "ctl", "Ab.txt"}, dir);
         EXPECT_EQ(r.rc, run.status) << run.err;
         EXPECT_EQ(r.out, tvt::slurp(dir + "/" + r.outpath));
         EXPECT_TRUE(tvt::exists(dir + "/TORV.LST"));  // the listing stays put

@@ -11,7 +11,8 @@ using namespace std::string_literals;
 namespace {
 
 // What a row reads back after its statement.
-enum What { NONE, WORK, TRAP, SSN, USER, PASS, MFC, KEYNF, SEP, CONT, BAN, ENVV, ENVF, ENVT, SQL, VIA, LIB, ERRL };
+enum What { NONE, WORK, TRAP, SSN, USER, PASS, MFC, KEYNF, SEP, CONT, BAN, ENVV, ENVF, ENVT, SQL, VIA, LIB, ERRL,
+            FILL, RDW, TABS, DEFD, DEFFP, DIR };
 
 std::string got(tvt::StmtRun& s, What w) {
     OPTB& o = s.opt();
@@ -36,6 +37,16 @@ std::string got(tvt::StmtRun& s, What w) {
     case VIA: return std::to_string(cmsw3 & SW3_VIATVLCALL);
     case LIB: return str(c.calllib);
     case ERRL: return std::to_string(c.errmax) + "/" + std::to_string(o.errlim);
+    case FILL: return std::string(1, o.fill) + std::to_string(cmsw3 & SW3_FILL);
+    case RDW: return std::to_string(o.rdw);
+    case TABS: return std::to_string(o.tabsin) + "/" + std::to_string(o.tabsout);
+    case DEFD: return str(o.defdir);
+    case DEFFP: return std::to_string(o.deffp);
+    case DIR: {
+        char b[64];
+        std::snprintf(b, sizeof b, "%x/%d/%d/%d", o.dirtype, o.dirsub, o.dirsort, o.dirraw);
+        return b;
+    }
     }
     return "?";
 }
@@ -117,6 +128,27 @@ TEST(tvlopt, RunOptionsToSettings) {
         {"OPTION ERRLIM 'A'", 7, ERRL, "32767/32767"},
         {"OPTION ERRLIM", 7, ERRL, "32767/32767"},
         {"OPTION MFCX", 45, NONE, ""},
+        {"OPTION W -999", 66, WORK, "100"},
+        // File defaults.
+        {"OPTION FILL '*'", 0, FILL, "*0"},
+        {"OPTION PAD", 0, FILL, " 0"},
+        {"OPTION PAD '**'", 46, FILL, " 0"},
+        {"OPTION RDW", 0, RDW, "1"},
+        {"OPTION RDW NORDW", 0, RDW, "0"},
+        {"OPTION TABSIN 4 TABSOUT 8", 0, TABS, "4/8"},
+        {"OPTION TABSIN 256", 7, TABS, "4/8"},
+        {"OPTION DEFFP HEX", 0, DEFFP, "11"},
+        {"OPTION DFLTFP NATIVE", 0, DEFFP, "13"},
+        {"OPTION DEFAULTFP", 191, DEFFP, "13"},
+        {"OPTION DEFFP IEEE", 191, DEFFP, "13"},
+        {"OPTION TYPEDIR 'D, R' SUB NOSORT", 0, DIR, "110000/256/0/0"},
+        {"OPTION DIRTYPE ALL SUBDIR 3 DIRSORT z RAW", 0, DIR, "1ff0000/3/90/1"},
+        {"OPTION TYPEDIR DQ", 200, DIR, "1ff0000/3/90/1"},
+        {"OPTION SORT Q", 166, DIR, "1ff0000/3/90/1"},
+        {"OPTION DEFDIR", 5, DEFD, "(null)"},
+        {"OPTION DEFDIR 'data'", 0, DEFD, "data/"},
+        {"READ in.dat", 0, NONE, ""},
+        {"OPTION DEFDIR 'other'", 169, DEFD, "data/"},
     };
     tvt::StmtRun s;
     char ssn[72] = {};
@@ -154,6 +186,13 @@ bool holds(const std::string& all, const std::string& what) { return all.find(wh
 
 const std::string kRW = "READ in.dat\nWRITE out.dat\n";
 const std::string kIn = "AAAA\nBBBB\n";
+// A READ continued over 40 lines of 150 blanks each: 6,000 bytes.
+std::string longread() {
+    std::string s = "READ";
+    for (int i = 0; i < 40; ++i) s += std::string(150, ' ') + "\\\n";
+    return s + "in.dat\nWRITE out.dat\n";
+}
+const std::string kLong = longread();
 const std::string kE7 = "*** ERROR 007 ***  Not a valid operand here: number or record position expected";
 
 }  // namespace
@@ -188,6 +227,17 @@ TEST(tvlopt, RunOptionsInRuns) {
         {"ENVFAIL NUL", "", "OPTION ENVFAIL NUL\nREAD in.dat\nWRITE out.dat %NO_SUCH_VAR%\n", 0, "out.dat", kIn, {}, {}, {}},
         {"ENVFAIL text", "", "OPTION ENVFAIL 'out.dat'\nREAD in.dat\nWRITE %NO_SUCH_VAR%\n", 0, "out.dat", kIn, {}, {}, {}},
         {"NOENVVAR", "", "OPTION NOENVVAR\nREAD in.dat\nWRITE %PATH%\n", 0, "%PATH%", kIn, {}, {}, {}},
+        // A reference inside a word: the word's other pieces keep their case.
+        {"ENVFAIL text in a word", "", "OPTION ENVFAIL 'x'\nREAD in.dat\nWRITE out%NO_SUCH_VAR%.dat\n", 0, "outx.dat",
+         kIn, {}, {}, {}},
+        {"ENVFAIL NUL in a word", "", "OPTION ENVFAIL NUL\nREAD in.dat\nWRITE out%NO_SUCH_VAR%.dat\n", 0, "out.dat", kIn,
+         {}, {}, {}},
+        {"FILL from the site file", "OPTION FILL '*'\n", "READ in.dat\nWRITE out.dat RECFM F LRECL 6\n", 0, "out.dat",
+         "AAAA**BBBB**", {}, {}, {}},
+        {"CONTMAX raises the buffer", "", "OPTION CONTMAX 8000\n" + kLong, 0, "out.dat", kIn, {}, {}, {}},
+        {"continued statement past the buffer", "", kLong, 52, "", "", {"*** ERROR 164 ***"}, {}, {}},
+        {"CONTMAX after a continued statement", "", "READ \\\nin.dat\nOPTION CONTMAX 8000\nWRITE out.dat\n", 52, "", "",
+         {"*** ERROR 154 ***"}, {}, {}},
         {"NOBANNER", "", "OPTION NOBANNER\nREAD in.dat\nWRITE out.dat\nEOJ 'x\n", 52, "", "", {}, {"TORVALE/L64 3.50 ERROR 271"},
          {"2026"}},
     };
