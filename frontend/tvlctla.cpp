@@ -1096,6 +1096,11 @@ bool label_rtn(CMV* c) {
 int classify(CMV* c, EQE* eqdef) {
     TK* first = firstdata(c);
     if (!isword(first) || (first->flags & TK_PIECE)) return CN_NOW;
+    // A word that "=" follows is assigned to (L = 5 sets the record
+    // length), never a statement kind.
+    TK* after = nextdata(first);
+    if ((first->flags & TK_EQSIGN) || (after && isword(after) && after->len == 1 && after->text[0] == '='))
+        return CN_NOW;
     if (char* k = tokt("THEN,TH,T,THENIF,TI,A,AND,E,END,EOF,EL,ELSE,ELSEIF,I,IF,INC,INCLUDE,"
                        "L,LI,N,NOW,O,OR")) {
         if (eq(k, "THEN") || eq(k, "TH") || eq(k, "T")) return tokt("IF,I") ? CN_THENIF : CN_THEN;

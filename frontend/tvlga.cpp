@@ -1397,7 +1397,10 @@ void atargs(CMV* c, CN* n, int type, TK* word) {
         fldmake(c, &n->fld1);
         std::uint8_t keep = c->atuse;
         c->atuse = AT_KIND_RECV;
-        n->fld1->pat = atmake(word->text, word->len);
+        // LEN is the record length's name here only (elsewhere it is the
+        // length keyword): it stands for LRECL.
+        const bool lenw = inlist("LEN", word->text, word->len, nullptr) != nullptr;
+        n->fld1->pat = lenw ? atmake("LRECL", 5) : atmake(word->text, word->len);
         c->atuse = keep;
         n->fld1->pkind = PK_AT;
         n->fld1->pflags |= FP_PTRV;

@@ -51,6 +51,9 @@ TEST(tvlsa_assign, NumbersAndNames) {
          err("001 ***  Statement, keyword or file form not supported here")},
     };
     tvt::actrows("tvlsa_assign", rows);
-    tvt::actrows("tvlsa_assign_l", {{"default length", "THEN L = 5", kRec, "ABCDE\n", 0, tvt::sum2("LRECL=")}},
+    // A statement that begins with L (otherwise ELSE) and "=" assigns.
+    tvt::actrows("tvlsa_assign_l", {{"default length", "THEN L = 5", kRec, "ABCDE\n", 0, tvt::sum2("LRECL=")},
+                                    {"L alone", "L = 4", kRec, "ABCD\n", 0, ""},
+                                    {"LEN", "LEN=3", kRec, "ABC\n", 0, ""}},
                  "READ in.dat RECFM F LRECL 10", "WRITE out.dat EOL LF");
 }
