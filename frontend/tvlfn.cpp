@@ -69,6 +69,7 @@ struct Parts {
 
 void split(const char* s, int n, Parts& p) {
     std::memset(&p, 0, sizeof p);
+    if (n < 0 || n >= static_cast<int>(sizeof p.prefix)) n = 0;  // callers give at most 255
     int cut = n;
     while (cut > 0 && s[cut - 1] != '/') cut--;
     if (cut == 0)
