@@ -56,6 +56,7 @@ constexpr int kPageDepth = 58;    // default lines per page
 constexpr int kDataWidth = 100;   // default record bytes per print line
 constexpr int kLenCol = 8;        // width of the RECORD LENGTH column
 constexpr int kSelCols = 20;      // selection columns before the record data
+constexpr int kHdrLines = 3;      // column header lines above dumps and records
 constexpr int kTail = 27;         // heading columns holding date, time and page
 constexpr int kAsaMax = 133;      // longest ASA line given with its default length
 constexpr int kHeadMax = 56;      // longest HEAD text: the rest of the line holds date and page
@@ -254,6 +255,7 @@ void putempty(CMV* c) {
 }
 
 void dotsrtn(CMV* c, int type);
+bool hdrdue(const PRTS* p);
 
 // New page: close a record scale that shows, count the page, and unless
 // the type is an ASA line print the heading.  From now on line 1 begins
@@ -277,11 +279,15 @@ void newpage(CMV* c, bool heading) {
     p->dest = d;
 }
 
-// Page throw when due, then the column headers of the current type.
+// Page throw when due, then the column headers of the current type.  The
+// three header lines that are about to print count with the lines the
+// type needs, so that headers, record and closing scale never run past
+// the page depth.
 void headrtn(CMV* c) {
     PRTS* p = &c->prt;
     if (!(p->dest & PD_LIST)) return;
-    if (p->linesleft < p->need || p->linesleft < 1) newpage(c, p->curtype != PT_ASA);
+    const int need = p->need + (hdrdue(p) ? kHdrLines : 0);
+    if (p->linesleft < need || p->linesleft < 1) newpage(c, p->curtype != PT_ASA);
     dotsrtn(c, p->curtype);
 }
 
@@ -343,6 +349,14 @@ void mk_prec(CMV* c) {
 bool isdump(int type) { return type >= PT_DUMP && type <= PT_DUMPE; }
 bool isrecord(int type) { return type >= PT_ASIS && type <= PT_MIXP; }
 
+// True when dotsrtn is about to print the column headers of the current
+// type (a dump or record type whose headers do not show yet).
+bool hdrdue(const PRTS* p) {
+    if (p->showtype >= PT_ASIS) return false;
+    if (isdump(p->curtype)) return !isdump(p->showtype);
+    return isrecord(p->curtype);
+}
+
 // Column headers for a dump or a record type while none show, or the
 // closing scale for a plain line while record lines show.
 void dotsrtn(CMV* c, int type) {
@@ -358,7 +372,7 @@ void dotsrtn(CMV* c, int type) {
             return;
         }
         if (!p->work || p->hdrdw != p->datawidth) mk_prec(c);
-        for (int k = 0; k < 3; k++) putphys(c, p->hdr[k] + 1, width, 1);
+        for (int k = 0; k < kHdrLines; k++) putphys(c, p->hdr[k] + 1, width, 1);
         p->showtype = type;
     } else if (type == PT_LINE || type == PT_REPORT) {
         putphys(c, p->hdr[3] + 1, p->datawidth + kSelCols, 1);

@@ -237,7 +237,10 @@ int StmtRun::stmt(std::string_view text) {
     texts_.back() += "\n";
     texts_.back() += '\0';
     std::string& s = texts_.back();
+    // An unused node at the end is reused by the next statement: what the
+    // statement makes then starts at it, so the node before it is kept.
     before_ = c_.cncur;
+    if (before_ && before_->typ1 == 0) before_ = before_->prev;
     tvltokn(&c_, s.data(), static_cast<int>(text.size()), '!');
     rc_ = tvlctla(&c_);
     int err = c_.errnum;
@@ -262,7 +265,6 @@ int StmtRun::prepare() {
 
 std::vector<CN*> StmtRun::made() {
     CN* first = before_ ? before_->next : c_.cnhead;
-    if (before_ && before_->typ1 == 0) first = before_;
     std::vector<CN*> v;
     for (CN* n = first; n; n = n->next) v.push_back(n);
     return v;

@@ -258,3 +258,144 @@ TEST(tvlopt, RunOptionsInRuns) {
         for (auto& w : r.nolog) EXPECT_FALSE(holds(run.err, w)) << w << "\n" << run.err;
     }
 }
+
+namespace {
+
+// What a listing row reads back after its statement.
+enum LWhat { LNONE, GEOM, RECL, DALL, DENC, SUM, REP, STMT, HEAD, PFX, TAB, NODE };
+
+std::string lgot(tvt::StmtRun& s, LWhat w) {
+    OPTB& o = s.opt();
+    CMV& c = s.c();
+    auto n = [](long v) { return std::to_string(v); };
+    switch (w) {
+    case LNONE: return "";
+    case GEOM:
+        return n(o.pagewidth) + "/" + n(o.datawidth) + "/" + n(o.pagedepth) + " " + n(c.pagewidth) + "/" + n(c.pagedepth);
+    case RECL: return n(o.reclen);
+    case DALL: return n(o.dumpall);
+    case DENC: return std::string(o.dumpenc, 2);
+    case SUM: {
+        char b[24];
+        std::snprintf(b, sizeof b, "%03X/%d", c.lstsw & (LST_SUM0 | LST_SUMBITS), o.prtsum);
+        return b;
+    }
+    case REP: return n(c.lstsw & LST_REPORT) + "/" + n(o.lstsw & LST_REPORT) + "/" + n(o.report);
+    case STMT: return n(c.lstsw & LST_NOSTMT);
+    case HEAD: {
+        std::string h(c.heading + 2, o.headlen);
+        std::size_t dashes = std::string(c.underline).find_first_not_of('-');
+        return n(o.headsw) + "/" + h + "/" + n(static_cast<long>(dashes));
+    }
+    case PFX: return n((c.linesw & CM_LINE_DSNPFX) != 0);
+    case TAB: return tvt::hex({reinterpret_cast<const char*>(&ttab_tc[0x01]), 1}) + " " +
+                     tvt::hex({reinterpret_cast<const char*>(&ttab_tc[0x41]), 1}) + " " +
+                     tvt::hex({reinterpret_cast<const char*>(&ttab_mn[0x01]), 1});
+    case NODE: {
+        std::vector<CN*> m = s.made();
+        if (m.empty()) return "none";
+        char b[24];
+        std::snprintf(b, sizeof b, "%d/%04X", m.back()->dumpall, m.back()->dumpenc);
+        return b;
+    }
+    }
+    return "?";
+}
+
+struct LstRow {
+    const char* text;
+    int err;
+    LWhat what;
+    const char* want;  // the setting after the statement
+};
+
+}  // namespace
+
+// The rows run in order on one context, each starting from the settings
+// the rows before it left; the PRINTABLE rows put the tables back.
+TEST(tvlopt, ListingOptionsToSettings) {
+    const std::string head56 = "OPTION HEAD '" + std::string(56, 'h') + "'";
+    const std::string head57 = "OPTION HEAD '" + std::string(57, 'h') + "'";
+    const std::string h56 = "1/" + std::string(56, 'h') + "/56";
+    const std::vector<LstRow> rows = {
+        {"OPTION PW=200", 6, GEOM, "132/100/58 132/58"},
+        {"OPTION PW=80 DW=80", 0, GEOM, "80/80/58 80/58"},
+        {"OPTION PAGEWIDTH 66 DATAWIDTH 10", 0, GEOM, "66/10/58 66/58"},
+        {"OPTION PW 156 DW 4096 PD 10", 0, GEOM, "156/4096/10 156/10"},
+        {"OPTION PW 65", 6, GEOM, "156/4096/10 156/10"},
+        {"OPTION PW 157", 6, GEOM, "156/4096/10 156/10"},
+        {"OPTION DW 9", 6, GEOM, "156/4096/10 156/10"},
+        {"OPTION DATAWIDTH 4097", 6, GEOM, "156/4096/10 156/10"},
+        {"OPTION PD 9", 6, GEOM, "156/4096/10 156/10"},
+        {"OPTION PAGEDEPTH 0x40", 0, GEOM, "156/4096/64 156/64"},
+        {"OPTION PW 'A'", 7, GEOM, "156/4096/64 156/64"},
+        {"OPTION DW LRECL", 7, GEOM, "156/4096/64 156/64"},
+        {"OPTION PD", 7, GEOM, "156/4096/64 156/64"},
+        {"OPTION DW 100 PW 132 PD 58", 0, GEOM, "132/100/58 132/58"},
+        {"OPTION NORECLEN", 0, RECL, "0"},
+        {"OPTION RECLEN", 0, RECL, "1"},
+        {"OPTION PRRECLEN NO", 0, RECL, "0"},
+        {"OPTION PRRECLEN YES", 0, RECL, "1"},
+        {"OPTION DUMPALL", 0, DALL, "1"},
+        {"OPTION DUMPALL OFF", 0, DALL, "0"},
+        {"OPTION DUMPALL ON", 0, DALL, "1"},
+        {"OPTION DUMPALL NO", 0, DALL, "0"},
+        {"OPTION DUMPENC '#'", 0, DENC, "#:"},
+        {"OPTION DUMPENC '!='", 0, DENC, "!="},
+        {"OPTION DUMPENC '<' DUMPALL YES", 0, DENC, "<="},
+        {"OPTION DUMPENC '[]]'", 167, DENC, "<="},
+        {"OPTION DUMPENC", 167, DENC, "<="},
+        {"OPTION DUMPENC '|:'", 0, DALL, "1"},
+        {"OPTION DUMPALL NO", 0, DENC, "|:"},
+        {"NOW PRINT TYPE D DUMPALL", 0, NODE, "2/0000"},
+        {"NOW PRINT TYPE D DUMPALL OFF", 0, NODE, "1/0000"},
+        {"NOW PRINT TYPE D DUMPENC '*'", 0, NODE, "0/2A3A"},
+        {"NOW PRINT TYPE D DUMPENC '*-' DUMPALL YES", 0, NODE, "2/2A2D"},
+        {"NOW PRINT TYPE D DUMPENC '***'", 167, NODE, "0/0000"},
+        {"NOW PRINT TYPE D", 0, DENC, "|:"},  // the run's markers stay
+        {"OPTION PRTSUM 0", 0, SUM, "010/0"},
+        {"OPTION PRTSUM", 0, SUM, "100/1"},
+        {"OPTION SUMPRT 3", 0, SUM, "400/3"},
+        {"OPTION PRTSUM 2", 0, SUM, "200/2"},
+        {"OPTION NOPTOT", 0, SUM, "010/2"},
+        {"OPTION PRTSUM 1", 0, SUM, "100/1"},
+        {"OPTION PRTSUM 4", 45, SUM, "100/1"},
+        {"OPTION PRTSUM 3", 0, SUM, "400/3"},
+        {"OPTION PRTSUM 2", 0, SUM, "200/2"},
+        {"OPTION NOPCTL", 0, STMT, "32"},
+        {"OPTION PRTCTL", 0, STMT, "0"},
+        {"OPTION REPORT", 0, REP, "4/4/1"},
+        {"OPTION HEAD 'My report'", 0, HEAD, "1/My report/9"},
+        {head56.c_str(), 0, HEAD, h56.c_str()},
+        {head57.c_str(), 6, HEAD, h56.c_str()},
+        {"OPTION HD", 6, HEAD, h56.c_str()},
+        {"OPTION H NO", 0, HEAD, "1//0"},
+        {"OPTION HEAD 'NO'", 0, HEAD, "1/NO/2"},
+        {"OPTION DSNPFX", 0, PFX, "1"},
+        {"OPTION NOUID", 0, PFX, "0"},
+        {"OPTION USERID YES", 0, PFX, "1"},
+        {"OPTION UID NO", 0, PFX, "0"},
+        {"OPTION PRINTABLE X'01'", 0, TAB, "01 41 20"},
+        {"OPTION UNPRINTABLE X'0141'", 0, TAB, "2E 2E 31"},
+        {"OPTION PRINTABLE X'41' UNPRINTABLE X'01'", 0, TAB, "2E 41 31"},
+        {"OPTION PRINTABLE 'A'", 217, TAB, "2E 41 31"},
+        {"OPTION UNPRINTABLE", 217, TAB, "2E 41 31"},
+        {"OPTION PWX", 45, LNONE, ""},
+    };
+    tvt::StmtRun s;
+    for (const LstRow& r : rows) {
+        SCOPED_TRACE(r.text);
+        EXPECT_EQ(s.stmt(r.text), r.err);
+        EXPECT_EQ(lgot(s, r.what), r.want);
+    }
+}
+
+// REPORT is a statement of its own, and R its short form.
+TEST(tvlopt, ReportStatement) {
+    for (const char* text : {"REPORT", "R", "OPTION R"}) {
+        SCOPED_TRACE(text);
+        tvt::StmtRun s;
+        EXPECT_EQ(s.stmt(text), 0);
+        EXPECT_EQ(lgot(s, REP), "4/4/1");
+    }
+}
