@@ -162,9 +162,10 @@ TEST(tvlopt, RunOptionsToSettings) {
     // A library a CALL has loaded cannot be changed.
     FFREC lib{};
     lib.libh = &lib;
+    FFREC* had = s.c().ffhead;  // the READ's file, released with the run
     s.c().ffhead = &lib;
     EXPECT_EQ(s.stmt("OPTION LIBNAME 'other.so'"), 189);
-    s.c().ffhead = nullptr;
+    s.c().ffhead = had;
     s.c().ssnp = nullptr;
     cmsw3 = 0;
 }
